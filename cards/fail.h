@@ -1,0 +1,6 @@
+// Fatal exit of low-level code: writes pending command output, then
+// "fail (<message>)" or "fail" on standard output, and ends the process with
+// exit code 1.
+#pragma once
+
+[[noreturn]] void fail(const char* message = nullptr);

@@ -1,0 +1,51 @@
+// Per-hand arrays of the solver (`DoubleArray`, `FloatArray`): an aligned
+// buffer from the scalable allocator and a count. An array without data
+// stands for all zeros. Also the scatter and gather routines that move
+// per-hand values between a parent's hand order and a runout's through 16-bit
+// hand maps.
+#pragma once
+
+#include <vector>
+
+#include "platform/int_types.h"
+
+struct DoubleArray {
+    f64* data = nullptr;
+    i32 count = 0;
+
+    DoubleArray() = default;
+    DoubleArray(const DoubleArray&) = delete;
+    DoubleArray& operator=(const DoubleArray&) = delete;
+    DoubleArray(DoubleArray&& other) noexcept;
+    DoubleArray& operator=(DoubleArray&& other) noexcept;
+    ~DoubleArray() { release(); }
+
+    // New uninitialised buffer of n values unless the array already holds a
+    // buffer of exactly n; an allocation failure ends the process.
+    void resize(i32 n);
+    void release();
+    void fill_zero();
+};
+
+struct FloatArray {
+    f32* data = nullptr;
+    i32 count = 0;
+
+    FloatArray() = default;
+    FloatArray(const FloatArray&) = delete;
+    FloatArray& operator=(const FloatArray&) = delete;
+    FloatArray(FloatArray&& other) noexcept;
+    FloatArray& operator=(FloatArray&& other) noexcept;
+    ~FloatArray() { release(); }
+
+    void resize(i32 n);
+    void release();
+    void fill_zero();
+    void assign(const f32* values, i32 n);
+};
+
+// Aligned buffers from the scalable allocator for other large working data.
+void* aligned_buffer_alloc(std::size_t bytes, std::size_t alignment);
+void aligned_buffer_free(void* p);
+
+void destroy_double_arrays(std::vector<DoubleArray>& list);

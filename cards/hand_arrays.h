@@ -23,10 +23,14 @@ struct DoubleArray {
     // New uninitialised buffer of n values unless the array already holds a
     // buffer of exactly n; an allocation failure ends the process.
     void resize(i32 n);
+    // Frees the buffer and sets the count to 0; an array without data keeps
+    // its count.
     void release();
+    // Makes the array hold count zeros, taking a buffer when it has none.
     void fill_zero();
 };
 
+// Same as DoubleArray, except that `release` keeps the count.
 struct FloatArray {
     f32* data = nullptr;
     i32 count = 0;
@@ -44,7 +48,8 @@ struct FloatArray {
     void assign(const f32* values, i32 n);
 };
 
-// Aligned buffers from the scalable allocator for other large working data.
+// Aligned buffers from the scalable allocator for other large working data;
+// nullptr when bytes is 0 or the allocator refuses (the caller decides).
 void* aligned_buffer_alloc(std::size_t bytes, std::size_t alignment);
 void aligned_buffer_free(void* p);
 

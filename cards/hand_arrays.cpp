@@ -1,0 +1,105 @@
+#include "cards/hand_arrays.h"
+
+#include <tbb/scalable_allocator.h>
+
+#include <cstring>
+#include <utility>
+
+#include "cards/fail.h"
+
+namespace {
+
+constexpr std::size_t kArrayAlignment = 16;
+
+// A buffer of n values, or the fatal "out of memory" exit: an array that
+// silently stayed without data would read as all zeros.
+template <typename T>
+T* allocate_values(i32 n) {
+    void* p = scalable_aligned_malloc(sizeof(T) * static_cast<std::size_t>(n), kArrayAlignment);
+    if (!p) fail("out of memory");
+    return static_cast<T*>(p);
+}
+
+}  // namespace
+
+DoubleArray::DoubleArray(DoubleArray&& other) noexcept
+    : data(std::exchange(other.data, nullptr)), count(std::exchange(other.count, 0)) {}
+
+DoubleArray& DoubleArray::operator=(DoubleArray&& other) noexcept {
+    if (this == &other) return *this;
+    if (data) scalable_free(data);
+    data = std::exchange(other.data, nullptr);
+    count = std::exchange(other.count, 0);
+    return *this;
+}
+
+void DoubleArray::resize(i32 n) {
+    if (n == count && data) return;
+    if (data) scalable_free(data);
+    data = nullptr;
+    count = n;
+    if (n > 0) data = allocate_values<f64>(n);
+}
+
+void DoubleArray::release() {
+    if (!data) return;
+    scalable_free(data);
+    data = nullptr;
+    count = 0;
+}
+
+void DoubleArray::fill_zero() {
+    if (count <= 0) return;
+    if (!data) data = allocate_values<f64>(count);
+    std::memset(data, 0, sizeof(f64) * static_cast<std::size_t>(count));
+}
+
+FloatArray::FloatArray(FloatArray&& other) noexcept
+    : data(std::exchange(other.data, nullptr)), count(std::exchange(other.count, 0)) {}
+
+FloatArray& FloatArray::operator=(FloatArray&& other) noexcept {
+    if (this == &other) return *this;
+    if (data) scalable_free(data);
+    data = std::exchange(other.data, nullptr);
+    count = std::exchange(other.count, 0);
+    return *this;
+}
+
+void FloatArray::resize(i32 n) {
+    if (n == count && data) return;
+    if (data) scalable_free(data);
+    data = nullptr;
+    count = n;
+    if (n > 0) data = allocate_values<f32>(n);
+}
+
+void FloatArray::release() {
+    if (!data) return;
+    scalable_free(data);
+    data = nullptr;
+}
+
+void FloatArray::fill_zero() {
+    if (count <= 0) return;
+    if (!data) data = allocate_values<f32>(count);
+    std::memset(data, 0, sizeof(f32) * static_cast<std::size_t>(count));
+}
+
+void FloatArray::assign(const f32* values, i32 n) {
+    resize(n);
+    if (n > 0) std::memcpy(data, values, sizeof(f32) * static_cast<std::size_t>(n));
+}
+
+void* aligned_buffer_alloc(std::size_t bytes, std::size_t alignment) {
+    if (bytes == 0) return nullptr;
+    return scalable_aligned_malloc(bytes, alignment);
+}
+
+void aligned_buffer_free(void* p) {
+    if (p) scalable_free(p);
+}
+
+void destroy_double_arrays(std::vector<DoubleArray>& list) {
+    for (DoubleArray& array : list) array.release();
+    std::vector<DoubleArray>().swap(list);
+}

@@ -1,0 +1,55 @@
+#include "shell/command_table.h"
+
+#include "shell/info_commands.h"
+#include "shell/pause_commands.h"
+#include "shell/rake_stack_commands.h"
+#include "shell/range_board_commands.h"
+#include "shell/redirection.h"
+#include "shell/script_commands.h"
+#include "shell/solver_settings_commands.h"
+
+namespace {
+
+// In protocol order; the lookup takes the first equal word. Commands not yet
+// built have no row and answer "not recognized".
+constexpr CommandEntry kCommandRows[] = {
+    {"is_ready", cmd_is_ready, 1},
+    {"solver_time", cmd_solver_time, 1},
+    {"show_hand_order", cmd_show_hand_order, 1},
+    {"show_settings", cmd_show_settings, 1},
+    {"show_tree_params", cmd_show_tree_params, 1},
+    {"set_threads", cmd_set_threads, 2},
+    {"ai6_set_threads", cmd_set_threads, 2},
+    {"set_isomorphism", cmd_set_isomorphism, 3},
+    {"skip_if_done", cmd_skip_if_done, 3},
+    {"is_tree_present", cmd_is_tree_present, 1},
+    {"load_script", cmd_load_script, 2},
+    {"set_range", cmd_set_range, 1328},
+    {"set_board", cmd_set_board, kAnyTokenCount},
+    {"set_pot", cmd_set_pot, 4},
+    {"stdoutredi", cmd_stdoutredi, 2},
+    {"stdoutredi_append", cmd_stdoutredi_append, 2},
+    {"stdoutback", cmd_stdoutback, 1},
+    {"show_memory", cmd_show_memory, 1},
+    {"set_eff_stack", cmd_is_ready, 2},
+    {"set_rake", cmd_set_rake, 3},
+    {"ai6_set_compression", cmd_ai6_set_compression, 2},
+    {"ai6_get_actual_compression", cmd_ai6_get_actual_compression, 1},
+    {"ai6_get_instruction_set", cmd_ai6_get_instruction_set, 1},
+    {"set_scheduler", cmd_set_scheduler, 2},
+    {"sleep", cmd_sleep, 2},
+    {"repeat", cmd_repeat, kAnyTokenCount},
+    {"echo", cmd_echo, kAnyTokenCount},
+    {"ignore_mem_check", cmd_ignore_mem_check, 2},
+};
+
+}  // namespace
+
+const std::span<const CommandEntry> g_command_table{kCommandRows};
+
+const CommandEntry* find_command(std::string_view word) {
+    for (const CommandEntry& entry : g_command_table) {
+        if (word == entry.word) return &entry;
+    }
+    return nullptr;
+}

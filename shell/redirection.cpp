@@ -1,0 +1,62 @@
+#include "shell/redirection.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "shell/command_reply.h"
+
+namespace {
+
+int g_console_fd = -1;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Whatever the stream still buffers belongs to the old target; after the
+// switch the stream goes on writing to descriptor 1, now the new target.
+void point_standard_output_at(int fd) {
+    std::fflush(stdout);
+    dup2(fd, STDOUT_FILENO);
+    std::clearerr(stdout);
+}
+
+// A target that cannot be opened leaves the previous one in force.
+void redirect_to_file(const std::string& path, int mode_flags) {
+    FileDescriptor file(open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | mode_flags, 0666));
+    if (file.get() < 0) throw_command_error("can't open file");
+    point_standard_output_at(file.get());
+    print_ok();
+}
+
+}  // namespace
+
+void remember_console_output() {
+    g_console_fd = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+}
+
+void cmd_stdoutredi(const Tokens& tokens) {
+    redirect_to_file(tokens[1], O_TRUNC);
+}
+
+void cmd_stdoutredi_append(const Tokens& tokens) {
+    redirect_to_file(tokens[1], O_APPEND);
+}
+
+void cmd_stdoutback(const Tokens&) {
+    if (g_console_fd < 0) throw_command_error("can't open console");
+    point_standard_output_at(g_console_fd);
+    print_ok();
+}

@@ -4,8 +4,8 @@
 #pragma once
 
 struct CpuFeatures {
-    bool avx = false;      // AVX with OS support for the YMM state
-    bool avx2_set = false; // AVX2, FMA, BMI1, BMI2, LZCNT and F16C together
+    bool avx = false;       // AVX with OS support for the YMM state
+    bool avx2_set = false;  // AVX2, FMA, BMI1, BMI2, LZCNT and F16C together
     bool sse3 = false;
 };
 

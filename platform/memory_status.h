@@ -5,7 +5,7 @@
 
 struct MemoryStatus {
     u64 total_bytes = 0;
-    u32 load_percent = 0; // share of physical memory in use, 0..100
+    u32 load_percent = 0;  // share of physical memory in use, 0..100
 };
 
 MemoryStatus memory_status();

@@ -1,0 +1,3 @@
+echo before
+exit
+echo after

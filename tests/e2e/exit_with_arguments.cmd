@@ -1,0 +1,3 @@
+echo before
+exit now please
+echo after

@@ -1,0 +1,2 @@
+echo first
+echo not run without its newline

@@ -1,0 +1,3 @@
+echo from standard input
+LABEL: s
+echo resumed

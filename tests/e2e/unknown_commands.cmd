@@ -1,0 +1,9 @@
+Exit
+EXIT
+go2
+IS_READY
+is_ready2
+%s%n%d
+echo%
+LABEL:
+exit2

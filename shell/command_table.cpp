@@ -1,6 +1,7 @@
 #include "shell/command_table.h"
 
 #include "shell/info_commands.h"
+#include "shell/line_commands.h"
 #include "shell/pause_commands.h"
 #include "shell/rake_stack_commands.h"
 #include "shell/range_board_commands.h"
@@ -27,6 +28,11 @@ constexpr CommandEntry kCommandRows[] = {
     {"set_range", cmd_set_range, 1328},
     {"set_board", cmd_set_board, kAnyTokenCount},
     {"set_pot", cmd_set_pot, 4},
+    {"clear_lines", cmd_clear_lines, 1},
+    {"free_schematic_tree", cmd_free_schematic_tree, 1},
+    {"add_line", cmd_add_line, kAnyTokenCount},
+    {"remove_line", cmd_remove_line, kAnyTokenCount},
+    {"force_line", cmd_force_line, kAnyTokenCount},
     {"stdoutredi", cmd_stdoutredi, 2},
     {"stdoutredi_append", cmd_stdoutredi_append, 2},
     {"stdoutback", cmd_stdoutback, 1},

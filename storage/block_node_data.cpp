@@ -1,0 +1,168 @@
+#include "storage/block_node_data.h"
+
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+
+#include "platform/virtual_memory.h"
+#include "storage/node_kernels.h"
+#include "storage/row_ops.h"
+
+namespace {
+
+void require_allocated(const VmBlockNodeData& store) {
+    if (!store.allocated()) throw std::logic_error("node data used before allocate");
+}
+
+// Output of `average_strategy` before the values exist: the defaults.
+void default_strategy(std::vector<DoubleArray>& out, i32 actions, i32 hands,
+                      std::span<const f32> defaults) {
+    shape_output(out, actions, hands);
+    fill_defaults(out, defaults);
+}
+
+}  // namespace
+
+BlockNodeData::BlockNodeData(const NodeDataLayout& layout)
+    : layout_(&layout),
+      entries_(std::make_unique<BlockEntry[]>(static_cast<std::size_t>(layout.entries))) {}
+
+i64 BlockNodeData::value_count(i32) const {
+    return layout_->values;
+}
+
+BlockEntry& BlockNodeData::entry(i32 turn, i32 river) {
+    return entries_[layout_->entry_index(turn, river)];
+}
+
+VmBlockNodeData::~VmBlockNodeData() {
+    vm_release(values_, bytes_);
+}
+
+bool VmBlockNodeData::allocate() {
+    if (values_) {
+        std::memset(values_, 0, bytes_);
+        return true;
+    }
+    // An empty layout still gets a region, so that "allocated" has one meaning.
+    const u64 bytes = static_cast<u64>(layout_->padded_values) * element_width();
+    const u64 size = bytes > 0 ? bytes : 1;
+    void* region = vm_reserve_commit(size);
+    if (!region) return false;
+    values_ = static_cast<u8*>(region);
+    bytes_ = size;
+    return true;
+}
+
+u64 VmBlockNodeData::row_index(i32 turn, i32 river, i32 action) const {
+    const LayoutEntry& e = layout_->entry(turn, river);
+    return e.offset + static_cast<u64>(padded_row(e.hands)) * action;
+}
+
+const f32* FloatBlockNodeData::row(i32 turn, i32 river, i32 action) const {
+    return values_ ? values() + row_index(turn, river, action) : nullptr;
+}
+
+void FloatBlockNodeData::average_strategy(std::vector<DoubleArray>& out, i32 turn, i32 river,
+                                          std::span<const f32> defaults) {
+    const i32 actions = layout_->actions;
+    const i32 hands = static_cast<i32>(layout_->entry(turn, river).hands);
+    check_defaults(defaults, actions);
+    if (!values_) return default_strategy(out, actions, hands, defaults);
+    shape_output(out, actions, hands);
+    if (actions == 0 || hands == 0) return;
+    f32* base = values() + row_index(turn, river, 0);
+    const u64 stride = padded_row(static_cast<u32>(hands));
+    normalize_float_rows(out, actions, hands, defaults,
+                         [base, stride](i32 a) -> const f32* { return base + stride * a; });
+}
+
+bool FloatBlockNodeData::store_row(i32 turn, i32 river, i32 action, const DoubleArray& values) {
+    const i32 hands = static_cast<i32>(layout_->entry(turn, river).hands);
+    if (action < 0 || action >= layout_->actions || values.count != hands) return false;
+    if (!values_ && !allocate()) return false;
+    f32* row = this->values() + row_index(turn, river, action);
+    for (i32 h = 0; h < hands; ++h) row[h] = static_cast<f32>(stored_value(values, h));
+    return true;
+}
+
+void FloatBlockNodeData::update_regrets(i32 turn, i32 river, const DoubleArray& node_values,
+                                        const std::vector<DoubleArray>& action_values, u64,
+                                        const std::vector<i16>*, f64) {
+    require_allocated(*this);
+    const i32 actions = layout_->actions;
+    check_update_args(node_values, action_values, actions,
+                      static_cast<i32>(layout_->entry(turn, river).hands));
+    const NodeKernels& kernels = node_kernels();
+    for (i32 a = 0; a < actions; ++a) {
+        kernels.update_regrets_f32(values() + row_index(turn, river, a), action_values[a].data,
+                                   node_values.data, node_values.count);
+    }
+}
+
+void FloatBlockNodeData::accumulate_strategy(i32 turn, i32 river,
+                                             const std::vector<DoubleArray>& strategy,
+                                             const DoubleArray& reach, f64 weight) {
+    if (!(weight > 0.0) || !reach.data) return;
+    require_allocated(*this);
+    const i32 actions = layout_->actions;
+    check_accumulate_args(strategy, reach, actions,
+                          static_cast<i32>(layout_->entry(turn, river).hands));
+    const NodeKernels& kernels = node_kernels();
+    for (i32 a = 0; a < actions; ++a) {
+        const DoubleArray& s = strategy[a];
+        if (!s.data || s.count <= 0) continue;
+        kernels.accumulate_f32(values() + row_index(turn, river, a), s.data, reach.data, s.count,
+                               weight);
+    }
+}
+
+const u16* U16BlockNodeData::row(i32 turn, i32 river, i32 action) const {
+    return values_ ? values() + row_index(turn, river, action) : nullptr;
+}
+
+void U16BlockNodeData::average_strategy(std::vector<DoubleArray>& out, i32 turn, i32 river,
+                                        std::span<const f32> defaults) {
+    const i32 actions = layout_->actions;
+    const i32 hands = static_cast<i32>(layout_->entry(turn, river).hands);
+    check_defaults(defaults, actions);
+    if (!values_) return default_strategy(out, actions, hands, defaults);
+    shape_output(out, actions, hands);
+    if (actions == 0 || hands == 0) return;
+    const u16* base = values() + row_index(turn, river, 0);
+    const u64 stride = padded_row(static_cast<u32>(hands));
+    normalize_u16_rows(out, actions, hands, defaults,
+                       [base, stride](i32 a) -> const u16* { return base + stride * a; });
+}
+
+bool U16BlockNodeData::store_row(i32 turn, i32 river, i32 action, const DoubleArray& values) {
+    const i32 hands = static_cast<i32>(layout_->entry(turn, river).hands);
+    if (action < 0 || action >= layout_->actions || values.count != hands) return false;
+    if (!values_ && !allocate()) return false;
+    u16* row = this->values() + row_index(turn, river, action);
+    for (i32 h = 0; h < hands; ++h) row[h] = saturate_u16(stored_value(values, h));
+    return true;
+}
+
+void U16BlockNodeData::update_regrets(i32 turn, i32 river, const DoubleArray& node_values,
+                                      const std::vector<DoubleArray>& action_values, u64,
+                                      const std::vector<i16>* tie_groups, f64 scale) {
+    require_allocated(*this);
+    const i32 actions = layout_->actions;
+    const i32 hands = static_cast<i32>(layout_->entry(turn, river).hands);
+    check_update_args(node_values, action_values, actions, hands);
+    // An increment of one step stands for a float regret of scale^-0.75, so
+    // |r| below 1/scale would round to nothing.
+    const f32 k = static_cast<f32>(std::pow(scale, 0.75));
+    const f32 t = static_cast<f32>(1.0 / scale);
+    const NodeKernels& kernels = node_kernels();
+    for (i32 a = 0; a < actions; ++a) {
+        u16* row = values() + row_index(turn, river, a);
+        kernels.update_regrets_u16(row, action_values[a].data, node_values.data, node_values.count,
+                                   k, t);
+        if (tie_groups) average_tie_groups(row, hands, *tie_groups);
+    }
+}
+
+void U16BlockNodeData::accumulate_strategy(i32, i32, const std::vector<DoubleArray>&,
+                                           const DoubleArray&, f64) {}

@@ -1,0 +1,35 @@
+// Per-hand kernels of the node-data stores: normalisation of rows into
+// strategies, the float and quantised 16-bit regret updates, and strategy
+// accumulation. Each exists in a generic (SSE2) and an AVX2/FMA variant that
+// work eight hands at a time with estimated reciprocals and square roots
+// refined by one Newton step, and exact arithmetic for the hands after the
+// last full group; `node_kernels` picks the variant once.
+//
+// Arrays of doubles may be null where noted: null stands for zeros.
+#pragma once
+
+#include "platform/int_types.h"
+
+struct NodeKernels {
+    // out[h] = row[h] / totals[h] as float, or `fallback` where
+    // totals[h] < 2^-126; results widened to double.
+    void (*normalize_f32)(f64* out, const f32* row, const f32* totals, i32 n, f32 fallback);
+    void (*normalize_u16)(f64* out, const u16* row, const f32* totals, i32 n, f32 fallback);
+    // row[h] += sign(r)|r|^0.75 with r = (f32)(action[h] - node[h]); sums
+    // below 2^-126 become 0. `action` and `node` may be null.
+    void (*update_regrets_f32)(f32* row, const f64* action, const f64* node, i32 n);
+    // Quantised: r >= t adds trunc(k * r^0.75), r <= -t subtracts
+    // trunc(k * |r|^0.75); the value saturates at 0 and 65535. `action` and
+    // `node` may be null.
+    void (*update_regrets_u16)(u16* row, const f64* action, const f64* node, i32 n, f32 k, f32 t);
+    // row[h] += (f32)(weight * strategy[h] * reach[h]), product in double.
+    void (*accumulate_f32)(f32* row, const f64* strategy, const f64* reach, i32 n, f64 weight);
+};
+
+// The variant for this processor, chosen on first use.
+const NodeKernels& node_kernels();
+
+// Both variants, for tests and benchmarks; the AVX2 one may only run where
+// cpu_features().avx2_set holds.
+const NodeKernels& node_kernels_generic();
+const NodeKernels& node_kernels_avx2();

@@ -1,0 +1,121 @@
+// Generic variant of the node-data kernels: baseline x86-64, so SSE2 only;
+// one F8 is two SSE registers.
+#include <emmintrin.h>
+
+#include "storage/node_kernels.h"
+
+namespace {
+
+struct F8 {
+    __m128 lo, hi;
+};
+
+inline F8 f8_set1(f32 v) {
+    return {_mm_set1_ps(v), _mm_set1_ps(v)};
+}
+inline F8 f8_load(const f32* p) {
+    return {_mm_loadu_ps(p), _mm_loadu_ps(p + 4)};
+}
+inline void f8_store(f32* p, F8 v) {
+    _mm_storeu_ps(p, v.lo);
+    _mm_storeu_ps(p + 4, v.hi);
+}
+inline F8 f8_add(F8 a, F8 b) {
+    return {_mm_add_ps(a.lo, b.lo), _mm_add_ps(a.hi, b.hi)};
+}
+inline F8 f8_mul(F8 a, F8 b) {
+    return {_mm_mul_ps(a.lo, b.lo), _mm_mul_ps(a.hi, b.hi)};
+}
+inline F8 f8_min(F8 a, F8 b) {
+    return {_mm_min_ps(a.lo, b.lo), _mm_min_ps(a.hi, b.hi)};
+}
+// c - a b
+inline F8 f8_nmul_add(F8 a, F8 b, F8 c) {
+    return {_mm_sub_ps(c.lo, _mm_mul_ps(a.lo, b.lo)), _mm_sub_ps(c.hi, _mm_mul_ps(a.hi, b.hi))};
+}
+inline F8 f8_rcp(F8 a) {
+    return {_mm_rcp_ps(a.lo), _mm_rcp_ps(a.hi)};
+}
+inline F8 f8_rsqrt(F8 a) {
+    return {_mm_rsqrt_ps(a.lo), _mm_rsqrt_ps(a.hi)};
+}
+inline F8 f8_lt(F8 a, F8 b) {
+    return {_mm_cmplt_ps(a.lo, b.lo), _mm_cmplt_ps(a.hi, b.hi)};
+}
+inline F8 f8_ge(F8 a, F8 b) {
+    return {_mm_cmpge_ps(a.lo, b.lo), _mm_cmpge_ps(a.hi, b.hi)};
+}
+inline F8 f8_and(F8 a, F8 b) {
+    return {_mm_and_ps(a.lo, b.lo), _mm_and_ps(a.hi, b.hi)};
+}
+// ~a & b
+inline F8 f8_andnot(F8 a, F8 b) {
+    return {_mm_andnot_ps(a.lo, b.lo), _mm_andnot_ps(a.hi, b.hi)};
+}
+inline F8 f8_xor(F8 a, F8 b) {
+    return {_mm_xor_ps(a.lo, b.lo), _mm_xor_ps(a.hi, b.hi)};
+}
+// mask ? a : b
+inline F8 f8_select(F8 mask, F8 a, F8 b) {
+    return f8_xor(b, f8_and(mask, f8_xor(a, b)));
+}
+
+inline __m128 pd4_to_ps(__m128d a, __m128d b) {
+    return _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(b));
+}
+inline F8 f8_from_f64(const f64* p) {
+    return {pd4_to_ps(_mm_loadu_pd(p), _mm_loadu_pd(p + 2)),
+            pd4_to_ps(_mm_loadu_pd(p + 4), _mm_loadu_pd(p + 6))};
+}
+inline __m128d sub2(const f64* a, const f64* b) {
+    return _mm_sub_pd(_mm_loadu_pd(a), _mm_loadu_pd(b));
+}
+inline F8 f8_from_diff(const f64* a, const f64* b) {
+    return {pd4_to_ps(sub2(a, b), sub2(a + 2, b + 2)),
+            pd4_to_ps(sub2(a + 4, b + 4), sub2(a + 6, b + 6))};
+}
+// (w s) r, left to right in double as the scalar formula
+inline __m128d prod2(__m128d w, const f64* s, const f64* r) {
+    return _mm_mul_pd(_mm_mul_pd(w, _mm_loadu_pd(s)), _mm_loadu_pd(r));
+}
+inline F8 f8_from_prod(f64 weight, const f64* s, const f64* r) {
+    const __m128d w = _mm_set1_pd(weight);
+    return {pd4_to_ps(prod2(w, s, r), prod2(w, s + 2, r + 2)),
+            pd4_to_ps(prod2(w, s + 4, r + 4), prod2(w, s + 6, r + 6))};
+}
+inline void f8_store_f64(f64* out, F8 v) {
+    _mm_storeu_pd(out, _mm_cvtps_pd(v.lo));
+    _mm_storeu_pd(out + 2, _mm_cvtps_pd(_mm_movehl_ps(v.lo, v.lo)));
+    _mm_storeu_pd(out + 4, _mm_cvtps_pd(v.hi));
+    _mm_storeu_pd(out + 6, _mm_cvtps_pd(_mm_movehl_ps(v.hi, v.hi)));
+}
+inline F8 f8_from_u16(const u16* p) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i zero = _mm_setzero_si128();
+    return {_mm_cvtepi32_ps(_mm_unpacklo_epi16(x, zero)),
+            _mm_cvtepi32_ps(_mm_unpackhi_epi16(x, zero))};
+}
+inline F8 f8_max(F8 a, F8 b) {
+    return {_mm_max_ps(a.lo, b.lo), _mm_max_ps(a.hi, b.hi)};
+}
+// Toward zero; the lanes hold magnitudes below 2^31.
+inline F8 f8_trunc(F8 v) {
+    return {_mm_cvtepi32_ps(_mm_cvttps_epi32(v.lo)), _mm_cvtepi32_ps(_mm_cvttps_epi32(v.hi))};
+}
+// Lanes hold whole numbers in 0..65535. SSE2 packs only signed: shift the
+// range to signed 16 bits, pack, shift back.
+inline void f8_store_u16(u16* out, F8 v) {
+    const __m128i bias = _mm_set1_epi32(32768);
+    const __m128i lo = _mm_sub_epi32(_mm_cvttps_epi32(v.lo), bias);
+    const __m128i hi = _mm_sub_epi32(_mm_cvttps_epi32(v.hi), bias);
+    const __m128i packed = _mm_xor_si128(_mm_packs_epi32(lo, hi), _mm_set1_epi16(-32768));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), packed);
+}
+
+#include "storage/node_kernels_impl.h"
+
+}  // namespace
+
+const NodeKernels& node_kernels_generic() {
+    return k_table;
+}

@@ -29,3 +29,8 @@ inline int combo_index(int a, int b) {
     int lo = a > b ? b : a;
     return hi * (hi - 1) / 2 + lo;
 }
+
+// Combo index of a two-card mask.
+inline int combo_of_mask(u64 mask) {
+    return combo_index(__builtin_ctzll(mask), 63 - __builtin_clzll(mask));
+}

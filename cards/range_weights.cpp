@@ -7,10 +7,6 @@
 
 namespace {
 
-int combo_of_mask(u64 mask) {
-    return combo_index(__builtin_ctzll(mask), 63 - __builtin_clzll(mask));
-}
-
 f64 compatible_sum(const u64* hands, const f64* weights, i32 n, u64 hand) {
     f64 sum = 0.0;
     for (i32 j = 0; j < n; ++j) {

@@ -92,10 +92,6 @@ u64 swap_suit_groups(u64 mask, int a, int b) {
     return relabel_mask(mask, map);
 }
 
-int combo_of_mask(u64 mask) {
-    return combo_index(__builtin_ctzll(mask), 63 - __builtin_clzll(mask));
-}
-
 // Reports, hand by hand and map by map, every image that the parent lacks.
 u32 report_missing_images(const std::vector<u64>& hands, const std::vector<std::vector<i16>>& maps,
                           std::size_t first, u64 board, int suit, i32 map_count) {

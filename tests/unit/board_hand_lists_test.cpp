@@ -60,7 +60,7 @@ i16 position_in(const std::vector<u64>& list, u64 hand) {
     return at == list.end() ? -1 : static_cast<i16>(at - list.begin());
 }
 
-// The child list as specified: parent hands off the board, stably sorted by
+// The child list recomputed directly: parent hands off the board, stably sorted by
 // value (and on five cards by suit class).
 struct ChildList {
     std::vector<u64> hands;

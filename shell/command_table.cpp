@@ -8,6 +8,7 @@
 #include "shell/redirection.h"
 #include "shell/script_commands.h"
 #include "shell/solver_settings_commands.h"
+#include "shell/tree_commands.h"
 
 namespace {
 
@@ -33,10 +34,14 @@ constexpr CommandEntry kCommandRows[] = {
     {"add_line", cmd_add_line, kAnyTokenCount},
     {"remove_line", cmd_remove_line, kAnyTokenCount},
     {"force_line", cmd_force_line, kAnyTokenCount},
+    {"build_tree", cmd_build_tree, 1},
+    {"free_tree", cmd_free_tree, 1},
     {"stdoutredi", cmd_stdoutredi, 2},
     {"stdoutredi_append", cmd_stdoutredi_append, 2},
     {"stdoutback", cmd_stdoutback, 1},
     {"show_memory", cmd_show_memory, 1},
+    {"node_count", cmd_node_count, 1},
+    {"show_effective_stack", cmd_show_effective_stack, 1},
     {"set_eff_stack", cmd_is_ready, 2},
     {"set_rake", cmd_set_rake, 3},
     {"ai6_set_compression", cmd_ai6_set_compression, 2},

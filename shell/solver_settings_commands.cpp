@@ -9,6 +9,7 @@
 #include "shell/number_reading.h"
 #include "shell/output.h"
 #include "shell/settings.h"
+#include "shell/tree_commands.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ i32 compression_level_of(const std::string& token) {
 }  // namespace
 
 void cmd_ai6_set_compression(const Tokens& tokens) {
-    g_compression_setting = compression_level_of(tokens[1]);
+    set_compression_setting(compression_level_of(tokens[1]));
     print_ok();
 }
 

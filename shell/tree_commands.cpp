@@ -1,0 +1,326 @@
+#include "shell/tree_commands.h"
+
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "cards/hand_tables.h"
+#include "platform/memory_status.h"
+#include "shell/command_reply.h"
+#include "shell/output.h"
+#include "shell/range_board_commands.h"
+#include "shell/settings.h"
+#include "solver/solve_reset.h"
+#include "storage/node_data_factory.h"
+#include "tree/line_tree.h"
+#include "tree/tree_create.h"
+
+i32 g_effective_stack = 0;
+
+bool solver_thread_running() {
+    return false;
+}
+
+namespace {
+
+constexpr int kRanks = 13;
+constexpr int kSuits = 4;
+constexpr int kStreets = 4;  // indexed by street 1..3
+// Node weights of `node_count`: one turn node stands for 49 turn cards, one
+// river node for 49 x 48 runouts.
+constexpr u32 kStreetMultiplier[kStreets] = {0, 1, 49, 2352};
+constexpr f64 kNoReference = -9999.0;
+// The automatic level keeps 15 % of the available memory free.
+constexpr f64 kMemoryBudgetShare = 0.85;
+
+void refuse_while_solving() {
+    if (solver_thread_running()) throw_command_error("Can't do that when solver is running");
+}
+
+void require_tree() {
+    if (!g_tree_present) throw_command_error("missing/incorrect tree");
+}
+
+i32 root_street_of_board() {
+    return 1 + (g_turn_mask != 0 ? 1 : 0) + (g_river_mask != 0 ? 1 : 0);
+}
+
+i32 lowest_card(u64 mask) {
+    return mask ? std::countr_zero(mask) : -1;
+}
+
+// The largest key of the line tree, truncated toward zero; saturates where
+// the 32-bit range ends.
+i32 effective_stack_of(const LineTreeNode& root) {
+    const f64 amount = max_line_amount(root, 0.0);
+    if (amount >= static_cast<f64>(std::numeric_limits<i32>::max())) {
+        return std::numeric_limits<i32>::max();
+    }
+    return static_cast<i32>(amount);
+}
+
+u64 combo_mask(u16 combo) {
+    return g_protocol_mask[g_combo_to_protocol[combo]];
+}
+
+[[noreturn]] void throw_inconsistent_range(int player, u16 reference, f64 reference_weight,
+                                           u16 combo, f64 weight) {
+    static constexpr const char* kNames[] = {"OOP", "IP"};
+    char reason[256];
+    std::snprintf(reason, sizeof reason,
+                  "inconsistent range: %s P(%s) == %.2g, P(%s) == %.2g, use 'set_isomorphism 0 "
+                  "0' if intended",
+                  kNames[player], cards_to_text(combo_mask(reference)).c_str(), reference_weight,
+                  cards_to_text(combo_mask(combo)).c_str(), weight);
+    throw_command_error(reason);
+}
+
+// With flop isomorphism every combo of a hand class that avoids the flop must
+// carry the same weight, or isomorphic boards would not be equivalent.
+void check_class_weights(int player, const std::vector<u16>& combos) {
+    const std::vector<f64>& range = g_ranges[player];
+    f64 reference = kNoReference;
+    u16 reference_combo = 0;
+    for (const u16 combo : combos) {
+        if (combo_mask(combo) & g_flop_mask) continue;
+        const f64 weight = range[combo];
+        if (reference < 0.0) {
+            reference = weight;
+            reference_combo = combo;
+            continue;
+        }
+        if (std::fabs(weight - reference) > DBL_EPSILON) {
+            throw_inconsistent_range(player, reference_combo, reference, combo, weight);
+        }
+    }
+}
+
+void check_range_consistency(i32 root_street) {
+    if (root_street != 1 || !g_isomorphism_by_street[1]) return;
+    for (int player = 0; player < 2; ++player) {
+        for (const std::vector<u16>& combos : g_hand_class_combos) {
+            check_class_weights(player, combos);
+        }
+    }
+}
+
+TreeSpec spec_of(const LineFlattening& flat, i32 root_street) {
+    TreeSpec spec;
+    spec.records = flat.records.data();
+    spec.record_count = static_cast<u32>(flat.records.size());
+    u64 flop = g_flop_mask;
+    for (i32& card : spec.flop) {
+        card = lowest_card(flop);
+        flop &= flop - 1;
+    }
+    spec.turn = root_street >= 2 ? lowest_card(g_turn_mask) : -1;
+    spec.river = root_street == 3 ? lowest_card(g_river_mask) : -1;
+    spec.ranges[0] = g_ranges[0].data();
+    spec.ranges[1] = g_ranges[1].data();
+    spec.isomorphism = g_isomorphism_by_street[root_street];
+    return spec;
+}
+
+std::unique_ptr<Tree> make_tree_or_fail(const TreeSpec& spec) {
+    try {
+        return make_tree(spec);
+    } catch (const TreeBuildError& error) {
+        throw_command_error(error.what());
+    }
+}
+
+int flop_suit_count() {
+    int suits = 0;
+    for (int suit = 0; suit < kSuits; ++suit) {
+        if ((g_flop_mask >> (suit * kRanks)) & ((u64{1} << kRanks) - 1)) ++suits;
+    }
+    return suits;
+}
+
+// Level by how far the uncompressed data overshoots the memory budget; a
+// rainbow flop compresses worse, so it moves to the next level sooner.
+i32 level_for_budget(f64 budget, f64 need) {
+    const bool rainbow = flop_suit_count() == 3;
+    const f64 level2 = rainbow ? 0.39 * 0.8 : 0.39;
+    const f64 level3 = rainbow ? 0.31 * 0.8 : 0.31;
+    if (budget > 0.58 * need) return 1;
+    if (budget > level2 * need) return 2;
+    if (budget > level3 * need) return 3;
+    return 4;
+}
+
+void reset_or_fail(Tree& tree, StoreModes modes) {
+    const u32 pair[2] = {modes.regrets, modes.strategy};
+    if (reset_solve(tree, pair)) return;
+    if (g_tree) set_new_tree_solver_defaults(g_tree->root_street());
+    throw_command_error("out of memory");
+}
+
+// The level that the uncompressed size figures of the tree and the available
+// physical memory call for.
+i32 automatic_level(Tree& tree) {
+    reset_or_fail(tree, StoreModes{});
+    const TreeSizeStats& stats = tree.size_stats;
+    const i64 need =
+        static_cast<i64>(stats.data_sizes[1] + stats.data_sizes[2] + stats.data_sizes[3]);
+    const u64 available = available_physical_memory(memory_status());
+    const i64 budget = static_cast<i64>(static_cast<f64>(available) * kMemoryBudgetShare);
+    if (need < budget) return 0;
+    return level_for_budget(static_cast<f64>(budget), static_cast<f64>(need));
+}
+
+// A level whose store kinds this build lacks runs as level 0.
+i32 level_in_use(i32 level) {
+    const StoreModes wanted = store_modes_of_level(level);
+    const StoreModes granted = available_store_modes(wanted);
+    const bool same = granted.regrets == wanted.regrets && granted.strategy == wanted.strategy;
+    return same ? level : 0;
+}
+
+// Chooses the compression level from the setting and resets the tree's solve
+// with its modes; returns the level in use.
+i32 prepare_solve(Tree& tree) {
+    const i32 setting = g_compression_setting;
+    const i32 level = level_in_use(setting < 0 ? automatic_level(tree) : setting);
+    reset_or_fail(tree, store_modes_of_level(level));
+    return level;
+}
+
+struct NodeCounts {
+    u32 total = 0;
+    u32 decisions[2] = {0, 0};
+    u32 decisions_by_street[2][kStreets] = {};
+    u32 splits = 0;
+    u32 splits_by_street[kStreets] = {};
+    u32 ends = 0;
+    u32 ends_by_street[kStreets] = {};
+};
+
+bool known_street(i32 street) {
+    return street >= 1 && street < kStreets;
+}
+
+void count_node(const LineTreeNode& node, NodeCounts& counts) {
+    const i32 street = g_root_street + node.street_offset;
+    if (!known_street(street)) return;
+    const u32 m = kStreetMultiplier[street];
+    if (!node.children.empty() && node.player < 2) {
+        counts.decisions[node.player] += m;
+        counts.decisions_by_street[node.player][street] += m;
+        counts.total += m;
+    }
+    for (const auto& [key, child] : node.children) {
+        if (child->street_offset > node.street_offset) {
+            counts.splits += m;
+            counts.splits_by_street[street] += m;
+            counts.total += m;
+        }
+        if (child->children.empty()) {
+            counts.ends += m;
+            counts.ends_by_street[street] += m;
+            counts.total += m;
+        }
+    }
+}
+
+NodeCounts count_line_nodes(const LineTreeNode& root) {
+    NodeCounts counts;
+    std::vector<const LineTreeNode*> pending{&root};
+    while (!pending.empty()) {
+        const LineTreeNode* node = pending.back();
+        pending.pop_back();
+        count_node(*node, counts);
+        for (const auto& [key, child] : node->children) pending.push_back(child.get());
+    }
+    return counts;
+}
+
+void print_street_counts(const u32 by_street[kStreets]) {
+    out_printf("FLOP  %d\n", static_cast<int>(by_street[1]));
+    out_printf("TURN  %d\n", static_cast<int>(by_street[2]));
+    out_printf("RIVER  %d\n", static_cast<int>(by_street[3]));
+}
+
+}  // namespace
+
+void build_tree_dispatch(bool choose_compression) {
+    const i32 root_street = root_street_of_board();
+    const i32 effective_stack = effective_stack_of(*g_line_tree);
+    check_range_consistency(root_street);
+
+    LineFlattening flat;
+    if (!collect_line_actions_dispatch(flat, *g_line_tree, -1, 0.0, g_pot, root_street)) {
+        throw_command_error("invalid line");
+    }
+    std::unique_ptr<Tree> tree = make_tree_or_fail(spec_of(flat, root_street));
+    const i32 level = choose_compression ? prepare_solve(*tree) : g_actual_compression;
+
+    install_tree(std::move(tree));
+    if (!choose_compression) set_new_tree_solver_defaults(static_cast<u32>(root_street));
+    g_root_street = root_street;
+    g_effective_stack = effective_stack;
+    assign_line_indices(flat);
+    g_actual_compression = level;
+    g_tree_present = 1;
+}
+
+void cmd_build_tree(const Tokens&) {
+    if (g_ranges[0].empty() || g_ranges[1].empty()) throw_command_error("ranges not set");
+    if (std::popcount(g_flop_mask) != 3) throw_command_error("board not set");
+    if (g_line_tree->children.empty()) throw_command_error("lines not set");
+    refuse_while_solving();
+    build_tree_dispatch(true);
+    g_ev_flag_from_file = 0;
+    print_ok();
+}
+
+void cmd_free_tree(const Tokens&) {
+    refuse_while_solving();
+    release_tree();
+    g_tree_present = 0;
+    g_ev_flag_from_file = 0;
+    print_ok();
+}
+
+void set_compression_setting(i32 setting) {
+    const bool present = g_tree_present && g_tree;
+    if (present) refuse_while_solving();
+    g_compression_setting = setting;
+    if (!present) return;
+    try {
+        g_actual_compression = prepare_solve(*g_tree);
+    } catch (const CommandError&) {
+        // A tree whose stores could not be made cannot be solved or queried.
+        release_tree();
+        g_tree_present = 0;
+        throw;
+    }
+}
+
+void cmd_node_count(const Tokens&) {
+    require_tree();
+    const NodeCounts counts = count_line_nodes(*g_line_tree);
+    out_printf("H_DEC: %d\n", static_cast<int>(counts.decisions[1]));
+    print_street_counts(counts.decisions_by_street[1]);
+    out_printf("V_DEC: %d\n", static_cast<int>(counts.decisions[0]));
+    print_street_counts(counts.decisions_by_street[0]);
+    out_printf("SPLIT: %d\n", static_cast<int>(counts.splits));
+    print_street_counts(counts.splits_by_street);
+    out_printf("END: %d\n", static_cast<int>(counts.ends));
+    print_street_counts(counts.ends_by_street);
+    out_printf("ROOT: 1\n");
+    out_printf("FLOP  %d\n", g_root_street == 1 ? 1 : 0);
+    out_printf("TURN  %d\n", g_root_street == 2 ? 1 : 0);
+    out_printf("RIVER %d\n", g_root_street == 3 ? 1 : 0);
+    out_printf("TOTAL: %d\n", static_cast<int>(counts.total + 1));
+    out_printf("END\n");
+}
+
+void cmd_show_effective_stack(const Tokens&) {
+    require_tree();
+    out_printf("%d\n", g_effective_stack);
+}

@@ -1,0 +1,34 @@
+// Commands about the built tree: `build_tree` turns the shell's settings
+// (ranges, board, pot, line tree) into the current game tree and prepares its
+// solve, `free_tree` destroys it, `node_count` counts the line tree's nodes,
+// `show_effective_stack` prints the stack of the last build, and a change of
+// the compression setting resets the solve of a present tree. A build is made
+// completely aside: a refused build leaves the previous tree, the root
+// street, the effective stack and the line nodes' indices as they were.
+#pragma once
+
+#include "platform/int_types.h"
+#include "shell/tokenizer.h"
+
+// The largest amount of the line tree at the last build, truncated.
+extern i32 g_effective_stack;
+
+void cmd_build_tree(const Tokens& tokens);
+void cmd_free_tree(const Tokens& tokens);
+void cmd_node_count(const Tokens& tokens);
+void cmd_show_effective_stack(const Tokens& tokens);
+
+// The build core shared with `load_tree`: checks the ranges against suit
+// isomorphism, flattens the lines and creates the tree; with
+// choose_compression it also chooses the compression level and resets the
+// solve. Raises command failures; on success the tree is present.
+void build_tree_dispatch(bool choose_compression);
+
+// `ai6_set_compression`: stores the setting (-1 automatic, else 0 to 4) and
+// applies it at once to a present tree, whose solve starts afresh.
+void set_compression_setting(i32 setting);
+
+// Whether the solver thread runs. The solver thread does not exist yet: this
+// answers false until the solver engine provides `solver_running`, which the
+// refusals of build_tree, free_tree and a compression change then consult.
+bool solver_thread_running();

@@ -1,0 +1,95 @@
+#include "solver/solve_reset.h"
+
+#include <limits>
+#include <new>
+
+#include "storage/node_data.h"
+#include "storage/node_data_factory.h"
+#include "tree/tree.h"
+
+namespace {
+
+constexpr i32 kIterationCap = 9000;
+constexpr f64 kAvgWeightExponent = 1.5;
+constexpr f64 kRiverAvgWeightExponent = 4.0;
+constexpr f64 kAvgWeightCap = 262143.0;
+// Coded regret stores average ties in their first iterations.
+constexpr i32 kCodedRiverEarlyIterations = 30;
+constexpr u32 kCodedMode = 2;
+
+struct LevelModes {
+    i32 level;
+    StoreModes modes;
+};
+
+constexpr LevelModes kLevelModes[] = {
+    {0, {0, 0}}, {1, {0, 1}}, {2, {1, 1}}, {3, {1, 2}}, {4, {2, 2}},
+};
+
+void set_averaging_for_root(u32 root_street) {
+    const bool river = root_street == kStreetRiver;
+    g_avg_weight_exponent = river ? kRiverAvgWeightExponent : kAvgWeightExponent;
+    g_avg_weight_cap = river ? std::numeric_limits<f64>::max() : kAvgWeightCap;
+}
+
+void drop_stores(Tree& tree) {
+    for (TreeNode& node : tree.nodes) {
+        node.regrets.reset();
+        node.strategy_sums.reset();
+        node.stores_prepared = 0;
+    }
+    tree.all_stores_prepared = 0;
+}
+
+}  // namespace
+
+i32 g_iteration_cap = kIterationCap;
+f64 g_avg_weight_exponent = kAvgWeightExponent;
+f64 g_avg_weight_cap = kAvgWeightCap;
+i32 g_river_early_iterations = 0;
+f64 g_regret_scale_base = kRegretScaleBase;
+
+StoreModes store_modes_of_level(i32 level) {
+    for (const LevelModes& entry : kLevelModes) {
+        if (entry.level == level) return entry.modes;
+    }
+    return StoreModes{};
+}
+
+void set_new_tree_solver_defaults(u32 root_street) {
+    g_river_early_iterations = 0;
+    g_regret_scale_base = kRegretScaleBase;
+    g_iteration_cap = kIterationCap;
+    set_averaging_for_root(root_street);
+}
+
+bool reset_solve(Tree& tree, const u32 modes[2]) {
+    g_iteration_cap = kIterationCap;
+    g_regret_scale_base = kRegretScaleBase;
+    const u32 root_street = tree.root_street();
+    set_averaging_for_root(root_street);
+    const StoreModes granted = available_store_modes({modes[0], modes[1]});
+    const bool flop_root = root_street == kStreetFlop;
+    tree.store_modes[0] = flop_root ? granted.regrets : 0;
+    tree.store_modes[1] = flop_root ? granted.strategy : 0;
+    // Read from the request, even where the root forces uncompressed stores.
+    g_river_early_iterations =
+        static_cast<i32>(modes[0]) >= static_cast<i32>(kCodedMode) ? kCodedRiverEarlyIterations : 0;
+    tree.regret_scale = g_regret_scale_base / tree.max_amount;
+    try {
+        create_all_node_data(tree);
+    } catch (const std::bad_alloc&) {
+        drop_stores(tree);
+        return false;
+    }
+    return true;
+}
+
+bool reset_solve(const u32 modes[2]) {
+    return g_tree && reset_solve(*g_tree, modes);
+}
+
+std::unique_ptr<TreeSizeStats> copy_tree_size_stats() {
+    if (!g_tree) return nullptr;
+    return std::make_unique<TreeSizeStats>(g_tree->size_stats);
+}

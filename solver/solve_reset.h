@@ -1,0 +1,62 @@
+// Solve reset and the solver's tuning parameters. `reset_solve` gives every
+// decision node of the current tree fresh, empty stores for a pair of
+// compression modes and discards all solving progress; `build_tree`,
+// `load_tree` and a compression change on a present tree call it. Tree
+// creation and the reset set the tuning values below, which depend on the
+// street of the root.
+#pragma once
+
+#include <memory>
+
+#include "platform/int_types.h"
+
+struct Tree;
+
+// The tree's size figures, produced while the stores are created. Entries are
+// indexed by street (1 flop, 2 turn, 3 river); entry 0 stays 0.
+struct TreeSizeStats {
+    // Values (actions x hands) of every regret store of the street.
+    u64 value_counts[4] = {0, 0, 0, 0};
+    // Bytes the street's stores take: 2 per regret value, plus 4 per
+    // strategy-sum value when the tree keeps an average strategy.
+    u64 data_sizes[4] = {0, 0, 0, 0};
+    f64 average_actions = 0.0;
+    i32 max_actions = 0;
+};
+
+// Storage modes of a compression level 0..4: (regret mode, strategy mode),
+// (0, 0) for any other value.
+struct StoreModes {
+    u32 regrets = 0;
+    u32 strategy = 0;
+};
+StoreModes store_modes_of_level(i32 level);
+
+// Highest iteration count a solve runs to.
+extern i32 g_iteration_cap;
+// Averaging weight of the strategy sums: (iteration + 1)^exponent, capped.
+extern f64 g_avg_weight_exponent;
+extern f64 g_avg_weight_cap;
+// Iterations during which river regret updates receive their runout's tie
+// groups (only with coded regret stores).
+extern i32 g_river_early_iterations;
+// The tree's 16-bit regret scale is this divided by its largest payoff.
+inline constexpr f64 kRegretScaleBase = 125.0;
+extern f64 g_regret_scale_base;
+
+// The defaults every new tree starts with (tree creation); a root on the
+// river averages with exponent 4 and no cap.
+void set_new_tree_solver_defaults(u32 root_street);
+
+// Gives every node of the tree fresh, empty stores for the requested modes
+// (uncompressed unless the root is on the flop, and only as far as this build
+// has the kinds: storage/node_data_factory.h), recomputes the size figures,
+// sets the iteration counter to 0 and the solver parameters for the tree.
+// Returns false, leaving the tree without stores, when memory for a store
+// cannot be obtained.
+bool reset_solve(Tree& tree, const u32 modes[2]);
+// The same on the current tree; false without one.
+bool reset_solve(const u32 modes[2]);
+
+// Copy of the current tree's size figures; null without a tree.
+std::unique_ptr<TreeSizeStats> copy_tree_size_stats();

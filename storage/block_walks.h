@@ -1,0 +1,72 @@
+// Walks of the tree that belong to the node data. The block walks prepare and
+// finish the river data of one split (one turn board): before work below a
+// chance node every river decision node's block is opened (decoded, for the
+// compressed kind) and afterwards closed, in one fixed order, so that the
+// blocks of one player follow one another in one shared arena. The protocol
+// of a caller, per split and per store (regrets, strategy sums):
+// walk_count_values, walk_open_blocks, end_read on each arena, the work,
+// walk_close_blocks, end_write on each arena.
+//
+// `allocate_node_work_records` carries both players' reaches from a record
+// down to the first decision nodes of a street, through the strategies of the
+// nodes passed and over every dealt card, and hands back one record per node
+// and split reached: the starting points of street rebuilds, the solve of all
+// splits and the archive reader.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "cards/hand_arrays.h"
+#include "platform/int_types.h"
+
+struct Tree;
+struct TreeNode;
+class BlockArena;
+
+// The traversal context of one node visit. Every array is indexed by the hand
+// list of the deepest dealt board; an array without data stands for zeros.
+struct NodeWorkRecord {
+    Tree* tree = nullptr;
+    TreeNode* node = nullptr;
+    // Turn board index and runout index; -1 while that card is not dealt.
+    i32 turn = -1;
+    i32 river = -1;
+    // Reach of the player who is not the traverser.
+    DoubleArray opponent_reach;
+    // The traverser's values under the strategy played.
+    DoubleArray values;
+    // The traverser's own reach (empty in solver passes).
+    DoubleArray second_reach;
+    // The traverser's best-response values (evaluation passes).
+    DoubleArray second_values;
+};
+
+using NodeWorkRecords = std::vector<std::unique_ptr<NodeWorkRecord>>;
+
+// Which store of a river node a block walk works on.
+enum class BlockStore { regrets, strategy_sums };
+
+// Adds to totals[p], for every river decision node of player p from the
+// record's node down, the value count of its chosen store for block = the
+// record's turn index.
+void walk_count_values(const NodeWorkRecord& record, BlockStore store, u64 totals[2]);
+
+// Opens the block of the record's turn index in the chosen store of every
+// river decision node from the record's node down that needs it in the
+// tree's current pass (all of them when forced), threading each player's
+// arena through the calls.
+void walk_open_blocks(const NodeWorkRecord& record, BlockArena* arenas[2], BlockStore store,
+                      const u64 totals[2], bool force);
+
+// Closes the same blocks in the same order; a block is written back only for
+// the stores that the current update pass changed (every one when forced).
+void walk_close_blocks(const NodeWorkRecord& record, BlockArena* arenas[2], BlockStore store,
+                       bool force);
+
+// Appends the records of the first decision nodes of `street` reached from
+// the record. The record's opponent reach is IP's reach and its second reach
+// OOP's; the new records carry both on their own hand lists. The nodes passed
+// must have their stores, prepared by `allocate`. The record's arrays
+// are lent to the walk and are back in place when it returns.
+void allocate_node_work_records(NodeWorkRecord& record, u32 street, NodeWorkRecords& out);

@@ -87,3 +87,15 @@ void create_all_node_data(Tree& tree) {
     tree.iteration = 0;
     tree.all_stores_prepared = 0;
 }
+
+bool prepare_node_stores(Tree& tree) {
+    if (tree.all_stores_prepared) return true;
+    for (TreeNode& node : tree.nodes) {
+        if (!node.regrets || node.stores_prepared) continue;
+        if (!node.regrets->allocate()) return false;
+        if (node.strategy_sums && !node.strategy_sums->allocate()) return false;
+        node.stores_prepared = 1;
+    }
+    tree.all_stores_prepared = 1;
+    return true;
+}

@@ -33,3 +33,11 @@ void create_node_data(TreeNode& node, const StreetData& street, const NodeDataLa
 // the tree's store modes; recomputes the value counts and data sizes and sets
 // the iteration counter and the all-stores-prepared flag to 0.
 void create_all_node_data(Tree& tree);
+
+// Gives every node's stores their memory (`allocate`, regrets then strategy
+// sums) once: nodes already prepared are skipped, and the tree's flag says
+// when all are. Returns false at the first store that cannot be allocated;
+// the nodes prepared so far stay prepared, so a later call resumes there.
+// Callers: the solver start, the results query, the archive reader and the
+// queries that read node data.
+bool prepare_node_stores(Tree& tree);

@@ -16,6 +16,28 @@
 
 namespace {
 
+// A store whose allocation fails until it is told otherwise.
+class StubbornStore final : public NodeDataBase {
+public:
+    bool succeed = false;
+    int calls = 0;
+    bool allocate() override {
+        ++calls;
+        return succeed;
+    }
+    void average_strategy(std::vector<DoubleArray>&, i32, i32, std::span<const f32>) override {}
+    bool store_row(i32, i32, i32, const DoubleArray&) override { return false; }
+    void update_regrets(i32, i32, const DoubleArray&, const std::vector<DoubleArray>&, u64,
+                        const std::vector<i16>*, f64) override {}
+    void accumulate_strategy(i32, i32, const std::vector<DoubleArray>&, const DoubleArray&,
+                             f64) override {}
+    i64 value_count(i32) const override { return 0; }
+    BlockEntry& entry(i32, i32) override { return entry_; }
+
+private:
+    BlockEntry entry_;
+};
+
 template <class Kind>
 bool is(const std::unique_ptr<NodeDataBase>& store) {
     return dynamic_cast<const Kind*>(store.get()) != nullptr;
@@ -186,6 +208,32 @@ TEST_F(TreeTest, ResetStartsTheSolveAfresh) {
     EXPECT_DOUBLE_EQ(g_avg_weight_exponent, 1.5);
     EXPECT_DOUBLE_EQ(g_avg_weight_cap, 262143.0);
     EXPECT_DOUBLE_EQ(tree.regret_scale, 125.0 / 40.0);
+}
+
+TEST_F(TreeTest, PreparationStopsAtAFailingStoreAndResumes) {
+    Tree& tree = build(three_streets(), {"Qs", "Jh", "2h"});
+    ASSERT_TRUE(reset(tree, 0, 0));
+    auto stubborn = std::make_unique<StubbornStore>();
+    StubbornStore& store = *stubborn;
+    tree.nodes[2].strategy_sums = std::move(stubborn);
+
+    EXPECT_FALSE(prepare_node_stores(tree));
+    EXPECT_EQ(tree.nodes[0].stores_prepared, 1);
+    EXPECT_EQ(tree.nodes[1].stores_prepared, 1);
+    EXPECT_EQ(tree.nodes[2].stores_prepared, 0);
+    EXPECT_EQ(tree.nodes[3].stores_prepared, 0);
+    EXPECT_EQ(tree.all_stores_prepared, 0);
+
+    store.succeed = true;
+    EXPECT_TRUE(prepare_node_stores(tree));
+    EXPECT_EQ(tree.all_stores_prepared, 1);
+    for (const TreeNode& node : tree.nodes) {
+        EXPECT_EQ(node.stores_prepared, node.is_decision() ? 1 : 0);
+    }
+    EXPECT_EQ(store.calls, 2);
+    // Prepared stores are not allocated again.
+    EXPECT_TRUE(prepare_node_stores(tree));
+    EXPECT_EQ(store.calls, 2);
 }
 
 TEST_F(TreeTest, SizeStatsCopyNeedsATree) {

@@ -174,19 +174,48 @@ TEST_F(TreeTest, FlopWithoutIsomorphismHasEveryTurnAndRiverCard) {
     EXPECT_EQ(tree.root_river_index, -1);
 }
 
-TEST_F(TreeTest, IsomorphicFlopsStandForEveryCardOnce) {
+TEST_F(TreeTest, EveryFlopKindStandsForEveryCardOnce) {
     struct Case {
         std::vector<const char*> flop;
-        u32 boards;
+        u32 isomorphic_boards;
     };
     // Monotone: 10 + 13 (x3); two-tone: 11 + 12 + 13 (x2); rainbow: 36 + 13.
     const Case cases[] = {
         {{"Ah", "Kh", "2h"}, 23}, {{"Qs", "Jh", "2h"}, 36}, {{"Qs", "Jh", "2c"}, 49}};
     for (const Case& c : cases) {
-        const Tree& tree = build(bet_or_check(kStreetFlop), c.flop, 1);
-        expect_multiplicities(*tree.street_data, c.boards, 49);
-        EXPECT_EQ(tree.flags, kTreeNew | kTreeIsomorphism);
+        const Tree& plain = build(bet_or_check(kStreetFlop), c.flop, 0);
+        expect_multiplicities(*plain.street_data, 49, 49);
+        for (const BoardRecord& b : plain.street_data->boards) {
+            EXPECT_EQ(b.runouts.size(), 48u);
+            for (const RiverRecord& r : b.runouts) EXPECT_EQ(r.map_count, 1u);
+        }
+        const Tree& iso = build(bet_or_check(kStreetFlop), c.flop, 1);
+        expect_multiplicities(*iso.street_data, c.isomorphic_boards, 49);
+        EXPECT_EQ(iso.flags, kTreeNew | kTreeIsomorphism);
     }
+}
+
+TEST_F(TreeTest, IsomorphicRunoutsOfAMonotoneFlop) {
+    const Tree& tree = build(bet_or_check(kStreetFlop), {"Ah", "Kh", "2h"}, 1);
+    const StreetData& street = *tree.street_data;
+    // The canonical flop is 2c Kc Ac. A fourth club leaves one suit on the
+    // board: the 13 diamonds stand for three suits and come first, off the
+    // board's main suit; then the 9 clubs left.
+    const BoardRecord& four_clubs =
+        street.boards[static_cast<std::size_t>(street.card_to_board[card("3c")])];
+    ASSERT_EQ(four_clubs.runouts.size(), 22u);
+    for (std::size_t j = 0; j < four_clubs.runouts.size(); ++j) {
+        const RiverRecord& r = four_clubs.runouts[j];
+        EXPECT_EQ(r.card / 13, j < 13 ? 1u : 0u);
+        EXPECT_EQ(r.map_count, j < 13 ? 3u : 1u);
+    }
+    // A diamond leaves two: 10 clubs, 12 diamonds, the 13 hearts for two suits.
+    const BoardRecord& diamond =
+        street.boards[static_cast<std::size_t>(street.card_to_board[card("2d")])];
+    ASSERT_EQ(diamond.runouts.size(), 35u);
+    u32 doubled = 0;
+    for (const RiverRecord& r : diamond.runouts) doubled += r.map_count == 2 ? 1 : 0;
+    EXPECT_EQ(doubled, 13u);
 }
 
 TEST_F(TreeTest, MonotoneFlopTurnRecordsFollowTheCanonicalSuits) {

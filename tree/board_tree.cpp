@@ -90,6 +90,33 @@ void set_root_indices(Tree& tree, i32 turn, i32 river) {
     tree.root_river_index = static_cast<i16>(board.card_to_runout[static_cast<std::size_t>(river)]);
 }
 
+// The root's board: the flop mask, then the turn and river card or -1.
+struct RootBoard {
+    u64 flop;
+    i32 turn;
+    i32 river;
+};
+
+RootBoard canonical_board(const RootBoard& actual) {
+    u64 flop = actual.flop;
+    u64 turn = card_mask(actual.turn);
+    u64 river = card_mask(actual.river);
+    u8 suit_map[kSuits];
+    canonical_suit_order(suit_map, flop, turn, river);
+    return RootBoard{flop, lowest_card(turn), lowest_card(river)};
+}
+
+// A range in the suits the board is held in: relabelled by the board's
+// actual suits under isomorphism, else as it is.
+std::vector<f64> board_range(const std::vector<f64>& range, const RootBoard& actual,
+                             u8 isomorphism) {
+    if (!isomorphism) return range;
+    std::vector<f64> permuted(range.size());
+    permute_combos_by_suit(actual.flop, card_mask(actual.turn), card_mask(actual.river),
+                           permuted.data(), range.data(), 0);
+    return permuted;
+}
+
 void build_layouts(Tree& tree) {
     const i32 max_actions = tree.size_stats.max_actions;
     tree.layouts.clear();
@@ -180,31 +207,16 @@ void build_board_tree(Tree& tree, u64 flop_mask, i32 turn, i32 river, const f64*
     if (root_street != kStreetRiver) river = -1;
 
     tree.board_mask = flop_mask;
-    // The ranges are permuted by the board in its actual suits.
-    const u64 actual_turn = card_mask(turn);
-    const u64 actual_river = card_mask(river);
-    u64 flop = flop_mask;
-    u64 turn_mask = actual_turn;
-    u64 river_mask = actual_river;
-    if (isomorphism) {
-        u8 suit_map[kSuits];
-        canonical_suit_order(suit_map, flop, turn_mask, river_mask);
-        turn = lowest_card(turn_mask);
-        river = lowest_card(river_mask);
-    }
-
     tree.ranges[0].assign(range_oop, range_oop + kHandCount);
     tree.ranges[1].assign(range_ip, range_ip + kHandCount);
-    std::vector<f64> permuted[2] = {tree.ranges[0], tree.ranges[1]};
-    if (isomorphism) {
-        for (int p = 0; p < 2; ++p) {
-            permute_combos_by_suit(flop_mask, actual_turn, actual_river, permuted[p].data(),
-                                   tree.ranges[p].data(), 0);
-        }
-    }
+    const RootBoard actual{flop_mask, turn, river};
+    const RootBoard board = isomorphism ? canonical_board(actual) : actual;
+    const std::vector<f64> permuted[2] = {board_range(tree.ranges[0], actual, isomorphism),
+                                          board_range(tree.ranges[1], actual, isomorphism)};
 
     tree.street_data = std::make_unique<StreetData>();
-    build_street_data(*tree.street_data, flop, tree.hand_grouping, turn, river, isomorphism);
+    build_street_data(*tree.street_data, board.flop, tree.hand_grouping, board.turn, board.river,
+                      isomorphism);
     build_street_hand_maps(*tree.street_data, permuted[0].data(), permuted[1].data());
     if (tree.street_data->missing_images != 0) {
         throw TreeBuildError(
@@ -212,7 +224,7 @@ void build_board_tree(Tree& tree, u64 flop_mask, i32 turn, i32 river, const f64*
             "intended");
     }
 
-    set_root_indices(tree, turn, river);
+    set_root_indices(tree, board.turn, board.river);
     if (!normalize_range_weights(tree.root_weights, permuted[0].data(), permuted[1].data(),
                                  root_hand_list(tree))) {
         throw TreeBuildError("ranges have no compatible pair of hands on this board");

@@ -1,0 +1,42 @@
+#include "platform/int_types.h"
+#include "solver/payoff_kernels.h"
+
+namespace payoff_generic {
+
+static inline u32 lane_low(u16 pair) {
+    return pair & 0xFFu;
+}
+static inline u32 lane_high(u16 pair) {
+    return pair >> 8;
+}
+
+static inline void lanes_fill(f64* out, i32 begin, i32 end, f64 value) {
+    for (i32 i = begin; i < end; ++i) out[i] = value;
+}
+
+static inline void lanes_fold(f64* out, i32 begin, i32 end, f64 total, const f64* reach,
+                              const u16* pairs, const f64* sums, f64 pay) {
+    for (i32 i = begin; i < end; ++i) {
+        const f64 r = reach && reach[i] > 0.0 ? reach[i] : 0.0;
+        out[i] = pay * (total + r - sums[lane_low(pairs[i])] - sums[lane_high(pairs[i])]);
+    }
+}
+
+static inline void lanes_gather(f64* out, i32 begin, i32 end, f64 total, const u16* pairs,
+                                const f64* sums, f64 pay) {
+    for (i32 i = begin; i < end; ++i)
+        out[i] = pay * (total - sums[lane_low(pairs[i])] - sums[lane_high(pairs[i])]);
+}
+
+#include "solver/payoff_kernels_impl.h"
+
+}  // namespace payoff_generic
+
+const PayoffKernels& payoff_kernels_generic() {
+    static const PayoffKernels table{
+        payoff_generic::fold_combos,   payoff_generic::showdown_combos,
+        payoff_generic::showdown_pair, payoff_generic::showdown_pair2,
+        payoff_generic::fold_approx,   payoff_generic::showdown_approx,
+    };
+    return table;
+}

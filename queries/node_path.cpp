@@ -34,10 +34,6 @@ constexpr i32 kRiver = static_cast<i32>(kStreetRiver);
     throw_command_error("missing/incorrect tree");
 }
 
-i32 lowest_card(u64 mask) {
-    return mask ? std::countr_zero(mask) : -1;
-}
-
 // The board that the settings hold must still be the one the tree was built
 // on; otherwise cards of the path would select rows of other boards, or none.
 void require_board_of_tree(const Tree& tree) {
@@ -47,7 +43,7 @@ void require_board_of_tree(const Tree& tree) {
     if (g_flop_mask != tree.board_mask || root_street != g_root_street) fail_tree();
     if ((g_turn_mask != 0) != turn_expected || (g_river_mask != 0) != river_expected) fail_tree();
     const SplitIndex root =
-        find_node_data(tree, lowest_card(g_turn_mask), lowest_card(g_river_mask));
+        find_node_data(tree, lowest_card_of(g_turn_mask), lowest_card_of(g_river_mask));
     if (root.board != tree.root_board_index || root.river != tree.root_river_index) fail_tree();
 }
 
@@ -151,6 +147,10 @@ std::string bet_text(f64 key) {
 
 }  // namespace
 
+i32 lowest_card_of(u64 mask) {
+    return mask ? std::countr_zero(mask) : -1;
+}
+
 i32 line_node_street(const LineTreeNode& node) {
     return g_root_street + node.street_offset;
 }
@@ -160,7 +160,7 @@ NodeRef resolve_node_path(const std::string& path) {
     require_board_of_tree(*g_tree);
     const std::vector<std::string> pieces = split_string(path, ':');
     if (pieces.empty() || pieces[0] != "r") fail_path();
-    NodeRef ref{nullptr, lowest_card(g_turn_mask), lowest_card(g_river_mask), false};
+    NodeRef ref{nullptr, lowest_card_of(g_turn_mask), lowest_card_of(g_river_mask), false};
     if (pieces.size() == 1) return ref;
     if (pieces[1] != "0") fail_path();
     ref.node = g_line_tree.get();

@@ -1,5 +1,8 @@
 #include "shell/command_table.h"
 
+#include "queries/node_commands.h"
+#include "queries/node_edit_commands.h"
+#include "queries/strategy_commands.h"
 #include "shell/info_commands.h"
 #include "shell/line_commands.h"
 #include "shell/pause_commands.h"
@@ -36,6 +39,12 @@ constexpr CommandEntry kCommandRows[] = {
     {"force_line", cmd_force_line, kAnyTokenCount},
     {"build_tree", cmd_build_tree, 1},
     {"free_tree", cmd_free_tree, 1},
+    {"show_node", cmd_show_node, 2},
+    {"show_children", cmd_show_children, 2},
+    {"show_strategy", cmd_show_strategy, 2},
+    {"show_strategy_pp", cmd_show_strategy_pp, 2},
+    {"show_range", cmd_show_range, kAnyTokenCount},
+    {"show_probs", cmd_show_probs, 2},
     {"stdoutredi", cmd_stdoutredi, 2},
     {"stdoutredi_append", cmd_stdoutredi_append, 2},
     {"stdoutback", cmd_stdoutback, 1},
@@ -44,6 +53,10 @@ constexpr CommandEntry kCommandRows[] = {
     {"show_effective_stack", cmd_show_effective_stack, 1},
     {"set_eff_stack", cmd_is_ready, 2},
     {"set_rake", cmd_set_rake, 3},
+    {"set_ev_boost", cmd_set_ev_boost, 3},
+    {"lock_node", cmd_lock_node, 2},
+    {"unlock_node", cmd_unlock_node, 2},
+    {"set_strategy", cmd_set_strategy, 1329},
     {"ai6_set_compression", cmd_ai6_set_compression, 2},
     {"ai6_get_actual_compression", cmd_ai6_get_actual_compression, 1},
     {"ai6_get_instruction_set", cmd_ai6_get_instruction_set, 1},

@@ -1,0 +1,92 @@
+#include "queries/node_editing.h"
+
+#include <atomic>
+#include <vector>
+
+#include "cards/hand_arrays.h"
+#include "cards/hand_tables.h"
+#include "cards/suit_isomorphism.h"
+#include "queries/split_blocks.h"
+#include "queries/split_lookup.h"
+#include "storage/node_data.h"
+#include "storage/node_data_factory.h"
+#include "tree/tree.h"
+
+namespace {
+
+// A strategy value is stored as a regret of this size: the current strategy
+// normalises regrets, so only the ratios matter, and 1000 keeps the
+// quantised 16-bit river regrets three digits deep.
+constexpr f64 kStrategyRegretScale = 1000.0;
+
+u64 card_mask_of(i32 card) {
+    return card >= 0 ? u64{1} << card : 0;
+}
+
+// The solver reads the mark while it runs: one atomic read-modify-write, so
+// that the other bits of the flags word are never lost.
+void mark_entry(BlockEntry& entry, bool locked) {
+    std::atomic_ref<u32> flags(entry.flags);
+    if (locked) {
+        flags.fetch_or(k_entry_locked);
+    } else {
+        flags.fetch_and(~k_entry_locked);
+    }
+}
+
+// The row of the split's hand list: each combo's value at its list position.
+void fill_split_row(DoubleArray& row, const f64* combo_values, const SplitLevel& level) {
+    row.resize(level.hand_count);
+    for (i32 i = 0; i < level.hand_count; ++i) row.data[i] = 0.0;
+    for (int c = 0; c < kHandCount; ++c) {
+        const i16 position = level.combo_map[c];
+        if (position >= 0 && position < level.hand_count) {
+            row.data[position] = combo_values[c] * kStrategyRegretScale;
+        }
+    }
+}
+
+}  // namespace
+
+void set_node_locked(i32 index, i32 turn_card, i32 river_card, bool locked) {
+    if (!g_tree) return;
+    TreeNode& node = g_tree->nodes[static_cast<std::size_t>(index)];
+    if (!node.regrets) return;
+    const SplitIndex split = find_node_data(*g_tree, turn_card, river_card);
+    require_split_for(node, split);
+    mark_entry(node.regrets->entry(split.board, split.river), locked);
+    if (node.strategy_sums) {
+        mark_entry(node.strategy_sums->entry(split.board, split.river), locked);
+    }
+}
+
+void set_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, const f64* values) {
+    if (!g_tree) return;
+    Tree& tree = *g_tree;
+    prepare_node_stores(tree);
+    TreeNode& node = tree.nodes[static_cast<std::size_t>(index)];
+    if (!node.regrets) return;
+    const SplitIndex split = find_node_data(tree, turn_card, river_card);
+    require_split_for(node, split);
+
+    std::vector<f64> canonical(values, values + kHandCount);
+    if (tree.flags & kTreeIsomorphism) {
+        permute_combos_by_suit(tree.board_mask, card_mask_of(turn_card), card_mask_of(river_card),
+                               canonical.data(), values, 0);
+    }
+    DoubleArray row;
+    fill_split_row(row, canonical.data(), split_level(tree, split));
+
+    SplitBlocks blocks(tree, node, split.board);
+    node.regrets->store_row(split.board, split.river, position, row);
+    if (strategy_sums_active(tree) && node.strategy_sums) {
+        for (i32 i = 0; i < row.count; ++i) row.data[i] = 0.0;
+        node.strategy_sums->store_row(split.board, split.river, position, row);
+    }
+    blocks.mark_written();
+}
+
+void set_node_ev_boost(i32 index, f32 boost) {
+    if (!g_tree || index < 0 || static_cast<std::size_t>(index) >= g_tree->nodes.size()) return;
+    g_tree->nodes[static_cast<std::size_t>(index)].ev_boost = boost;
+}

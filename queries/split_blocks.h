@@ -1,0 +1,48 @@
+// The bracket around every read or write of a river node's data by a query:
+// the split's river blocks are opened (decoded, for compressed stores) under
+// the lock that the solver's work on that split also takes, and closed again
+// when the bracket ends. Only the blocks that the query changed are written
+// back, whatever pass the solver is in. Nodes before the river need nothing:
+// the bracket is empty there.
+#pragma once
+
+#include <mutex>
+
+#include "platform/int_types.h"
+
+struct Tree;
+struct TreeNode;
+
+class SplitBlocks {
+public:
+    // Opens the blocks of turn board `board` from the node's first river
+    // node down; a node before the river opens nothing.
+    SplitBlocks(Tree& tree, TreeNode& node, i32 board);
+    ~SplitBlocks();
+    SplitBlocks(const SplitBlocks&) = delete;
+    SplitBlocks& operator=(const SplitBlocks&) = delete;
+
+    // The rows were changed: closing writes the blocks back.
+    void mark_written() { written_ = true; }
+
+private:
+    void open_blocks();
+    void close_blocks();
+
+    Tree& tree_;
+    TreeNode* river_root_ = nullptr;  // highest river ancestor; null before the river
+    i32 board_;
+    bool with_sums_ = false;
+    bool written_ = false;
+    std::unique_lock<std::mutex> lock_;
+};
+
+// The lock that guards the river data of `node` for turn board `board`: the
+// per-turn-card lock of the turn node that the solver's turn work items
+// take, or the pass lock where no work item takes such a lock (trees rooted
+// on the turn or the river).
+std::mutex& river_split_lock(TreeNode& node, i32 board);
+
+// Whether the strategy sums count yet: averaging on and, under
+// iteration-weighted averaging, more than 60 iterations done.
+bool strategy_sums_active(const Tree& tree);

@@ -1,0 +1,100 @@
+#include "queries/strategy_at_node.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "cards/hand_arrays.h"
+#include "cards/hand_tables.h"
+#include "cards/suit_isomorphism.h"
+#include "queries/split_blocks.h"
+#include "queries/split_lookup.h"
+#include "storage/node_data.h"
+#include "storage/node_data_factory.h"
+#include "tree/tree.h"
+
+namespace {
+
+// Completed iterations from which the current strategy, and then the
+// average strategy, are worth showing; before, every action is shown as
+// equally likely.
+constexpr u32 kFirstCurrentIteration = 25;
+constexpr u32 kFirstAverageIteration = 63;
+
+void fill_uniform(std::vector<DoubleArray>& rows, u32 actions, i32 hands) {
+    rows.resize(actions);
+    const f64 share = 1.0 / static_cast<f64>(actions);
+    for (DoubleArray& row : rows) {
+        row.resize(hands);
+        std::fill(row.data, row.data + hands, share);
+    }
+}
+
+bool rows_hold(const std::vector<DoubleArray>& rows, i32 hands) {
+    for (const DoubleArray& row : rows) {
+        if (!row.data || row.count < hands) return false;
+    }
+    return true;
+}
+
+// Hands with a defined average take it; the others keep the current strategy.
+void take_defined_average(std::vector<DoubleArray>& rows, const std::vector<DoubleArray>& average,
+                          i32 hands) {
+    if (!rows_hold(average, hands) || !rows_hold(rows, hands)) return;
+    for (i32 h = 0; h < hands; ++h) {
+        f64 total = 0.0;
+        for (const DoubleArray& row : average) total += row.data[h];
+        if (total == 0.0) continue;
+        for (std::size_t a = 0; a < rows.size(); ++a) rows[a].data[h] = average[a].data[h];
+    }
+}
+
+void strategy_rows(const Tree& tree, TreeNode& node, SplitIndex split, i32 hands,
+                   std::vector<DoubleArray>& rows) {
+    const u32 actions = node.action_count();
+    if (tree.iteration < kFirstCurrentIteration || !node.regrets) {
+        fill_uniform(rows, actions, hands);
+        return;
+    }
+    const std::vector<f32> uniform(actions, 1.0f / static_cast<f32>(actions));
+    node.regrets->average_strategy(rows, split.board, split.river, uniform);
+    if (tree.iteration < kFirstAverageIteration || !node.strategy_sums) return;
+    std::vector<DoubleArray> average;
+    const std::vector<f32> zeros(actions, 0.0f);
+    node.strategy_sums->average_strategy(average, split.board, split.river, zeros);
+    take_defined_average(rows, average, hands);
+}
+
+u64 card_mask_of(i32 card) {
+    return card >= 0 ? u64{1} << card : 0;
+}
+
+}  // namespace
+
+void compute_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, f64* out) {
+    if (!g_tree) return;
+    Tree& tree = *g_tree;
+    // A failure leaves the stores as they are; the rows then read as empty.
+    prepare_node_stores(tree);
+    TreeNode& node = tree.nodes[static_cast<std::size_t>(index)];
+    const SplitIndex split = find_node_data(tree, turn_card, river_card);
+    require_split_for(node, split);
+    const SplitLevel level = split_level(tree, split);
+
+    std::vector<DoubleArray> rows;
+    {
+        SplitBlocks blocks(tree, node, split.board);
+        strategy_rows(tree, node, split, level.hand_count, rows);
+    }
+    std::vector<f64> projected(kHandCount);
+    gather_combos(projected.data(), rows[static_cast<std::size_t>(position)], level.combo_map);
+    if (tree.flags & kTreeIsomorphism) {
+        permute_combos_by_suit(tree.board_mask, card_mask_of(turn_card), card_mask_of(river_card),
+                               out, projected.data(), 1);
+    } else {
+        std::copy(projected.begin(), projected.end(), out);
+    }
+    const std::vector<f64>& range = tree.ranges[node.player];
+    for (int c = 0; c < kHandCount; ++c) {
+        if (range[static_cast<std::size_t>(c)] == 0.0) out[c] = 0.0;
+    }
+}

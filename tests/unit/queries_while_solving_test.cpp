@@ -1,0 +1,56 @@
+// Queries run while the solver thread runs: strategies, ranges, flags,
+// locks and strategy writes on flop, turn and river nodes of a flop tree,
+// whose river data the queries open under the turn locks that the solver's
+// work items take. Every answer keeps its shape and the solver ends cleanly.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "query_test_support.h"
+#include "solver/solver_thread.h"
+
+namespace {
+
+class QueriesWhileSolving : public QueryTest {};
+
+std::string uniform_values() {
+    std::string text;
+    for (int h = 0; h < kHandCount; ++h) text += " 0.5";
+    return text;
+}
+
+TEST_F(QueriesWhileSolving, AnswersKeepTheirShape) {
+    build(range_tokens(ranks_in("AKQJT9")), range_tokens(ranks_in("AKQJT9")), "Kh 7d 2c",
+          {"0 0 0 0 0 0", "0 0 50 50 50 50", "0 0 0 0 100 100", "50 50"});
+    ASSERT_EQ(run_line("set_threads 2"), "set_threads ok!\n");
+    ASSERT_EQ(run_line("go 1000000 steps"), "go ok!\n");
+    const std::string river = "r:0:c:c:Kd:c:c:Qd";
+    const std::string values = uniform_values();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+    int rounds = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        for (const std::string& path : {river, std::string("r:0:c:c:Kd"), std::string("r:0")}) {
+            const std::vector<std::string> rows = output_lines(run_line("show_strategy " + path));
+            ASSERT_GE(rows.size(), 2u) << path;
+            EXPECT_EQ(rows.back(), "END");
+            for (std::size_t i = 0; i + 1 < rows.size(); ++i) combo_row(rows[i]);
+        }
+        combo_row(run_line("show_range OOP " + river));
+        EXPECT_EQ(run_line("show_probs " + river).rfind("OOP ", 0), 0u);
+        EXPECT_EQ(run_line("lock_node " + river), "lock_node ok!\n");
+        EXPECT_EQ(run_line("set_strategy " + river + " 0" + values), "set_strategy ok!\n");
+        EXPECT_EQ(output_lines(run_line("show_node " + river))[5], "flags: LOCKED");
+        EXPECT_EQ(run_line("unlock_node " + river), "unlock_node ok!\n");
+        ++rounds;
+    }
+    EXPECT_TRUE(solver_running());
+    EXPECT_EQ(run_line("stop"), "stop ok!\n");
+    run_line("wait_for_solver");
+    EXPECT_FALSE(solver_running());
+    EXPECT_GT(rounds, 0);
+    EXPECT_GT(g_tree->iteration, 0u);
+}
+
+}  // namespace

@@ -211,7 +211,8 @@ TEST_F(NodeEditing, LockedNodeKeepsItsStrategyThroughSolve) {
     set_pure("r:0");
     ASSERT_EQ(run_line("lock_node r:0"), "lock_node ok!\n");
     ASSERT_EQ(run_line("set_threads 1"), "set_threads ok!\n");
-    ASSERT_EQ(run_line("go 70 steps"), "go ok!\n");
+    // go confirms on the solver's own output, not in the command's.
+    run_line("go 70 steps");
     run_line("wait_for_solver");
     ASSERT_GE(g_tree->iteration, 63u);
     expect_pure("r:0", 0, g_flop_mask | g_turn_mask | g_river_mask);

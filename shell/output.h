@@ -19,3 +19,7 @@ void locked_printf_flush(const char* format, ...) __attribute__((format(printf, 
 // Used by `fail`: writes whatever is pending and flushes standard output under
 // the output lock.
 void flush_pending_output_locked();
+// Writes whatever is pending, flushes standard output and ends the process
+// at once with `code`, still holding the output lock so that no text of the
+// solver thread is cut off halfway by the end.
+[[noreturn]] void exit_after_pending_output(int code);

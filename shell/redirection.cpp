@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <mutex>
 
 #include "shell/command_reply.h"
+#include "shell/output.h"
 
 namespace {
 
@@ -27,7 +29,10 @@ private:
 
 // Whatever the stream still buffers belongs to the old target; after the
 // switch the stream goes on writing to descriptor 1, now the new target.
+// Under the output lock, so that a status block of the solver thread lands
+// whole on one side of the switch.
 void point_standard_output_at(int fd) {
+    std::lock_guard<std::mutex> lock(g_output_mutex);
     std::fflush(stdout);
     dup2(fd, STDOUT_FILENO);
     std::clearerr(stdout);

@@ -2,6 +2,7 @@
 
 #include <xmmintrin.h>
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -28,6 +29,13 @@ constexpr unsigned kFlushToZeroAndDenormalsAreZero = 0x8040;
 
 void enable_flush_to_zero() {
     _mm_setcsr(_mm_getcsr() | kFlushToZeroAndDenormalsAreZero);
+}
+
+// Write errors of standard output are not tested: a reader that went away
+// must not end the process, which goes on reading commands until the end of
+// its input.
+void ignore_broken_pipe() {
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 // __DATE__ pads a one-digit day with a blank ("Jan  5 2025"); the banner
@@ -70,6 +78,7 @@ void run_standard_input() {
 
 int run_program(int argc, char** argv) {
     enable_flush_to_zero();
+    ignore_broken_pipe();
     if (!cpu_features().avx) {
         std::fputs("Error: AVX-compatible CPU is required.\n", stderr);
         return 1;

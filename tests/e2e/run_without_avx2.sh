@@ -31,6 +31,13 @@ code=$?
 expect "SandyBridge exit code" 0 "$code"
 expect "SandyBridge output" $'hi\nAVX' "$(tail -n +2 <<<"$output")"
 
+# The answer names AVX2 whenever the processor has it, also where the AVX2
+# kernels cannot run (no BMI2); checked only where this qemu emulates AVX2.
+if [[ "$(run_on Haswell $'ai6_get_instruction_set\n' | tail -n 1)" == AVX2 ]]; then
+    output=$(run_on Haswell,-bmi2 $'ai6_get_instruction_set\n')
+    expect "Haswell without BMI2 output" "AVX2" "$(tail -n 1 <<<"$output")"
+fi
+
 output=$(run_on Nehalem $'echo hi\n')
 code=$?
 expect "Nehalem exit code" 1 "$code"

@@ -10,6 +10,7 @@
 #include "shell/range_board_commands.h"
 #include "shell/redirection.h"
 #include "shell/script_commands.h"
+#include "shell/solver_commands.h"
 #include "shell/solver_settings_commands.h"
 #include "shell/tree_commands.h"
 
@@ -25,9 +26,12 @@ constexpr CommandEntry kCommandRows[] = {
     {"show_tree_params", cmd_show_tree_params, 1},
     {"set_threads", cmd_set_threads, 2},
     {"ai6_set_threads", cmd_set_threads, 2},
+    {"set_recalc_accuracy", cmd_set_recalc_accuracy, 4},
     {"set_isomorphism", cmd_set_isomorphism, 3},
     {"skip_if_done", cmd_skip_if_done, 3},
     {"is_tree_present", cmd_is_tree_present, 1},
+    {"go", cmd_go, kAnyTokenCount},
+    {"stop", cmd_stop, 1},
     {"load_script", cmd_load_script, 2},
     {"set_range", cmd_set_range, 1328},
     {"set_board", cmd_set_board, kAnyTokenCount},
@@ -45,15 +49,18 @@ constexpr CommandEntry kCommandRows[] = {
     {"show_strategy_pp", cmd_show_strategy_pp, 2},
     {"show_range", cmd_show_range, kAnyTokenCount},
     {"show_probs", cmd_show_probs, 2},
+    {"calc_results", cmd_calc_results, 1},
     {"stdoutredi", cmd_stdoutredi, 2},
     {"stdoutredi_append", cmd_stdoutredi_append, 2},
     {"stdoutback", cmd_stdoutback, 1},
+    {"wait_for_solver", cmd_wait_for_solver, 1},
     {"show_memory", cmd_show_memory, 1},
     {"node_count", cmd_node_count, 1},
     {"show_effective_stack", cmd_show_effective_stack, 1},
     {"set_eff_stack", cmd_is_ready, 2},
     {"set_rake", cmd_set_rake, 3},
     {"set_ev_boost", cmd_set_ev_boost, 3},
+    {"set_accuracy", cmd_set_accuracy, kAnyTokenCount},
     {"lock_node", cmd_lock_node, 2},
     {"unlock_node", cmd_unlock_node, 2},
     {"set_strategy", cmd_set_strategy, 1329},
@@ -62,6 +69,7 @@ constexpr CommandEntry kCommandRows[] = {
     {"ai6_get_instruction_set", cmd_ai6_get_instruction_set, 1},
     {"set_scheduler", cmd_set_scheduler, 2},
     {"sleep", cmd_sleep, 2},
+    {"take_a_break", cmd_take_a_break, 2},
     {"repeat", cmd_repeat, kAnyTokenCount},
     {"echo", cmd_echo, kAnyTokenCount},
     {"ignore_mem_check", cmd_ignore_mem_check, 2},

@@ -15,6 +15,7 @@
 #include "shell/range_board_commands.h"
 #include "shell/settings.h"
 #include "solver/solve_reset.h"
+#include "solver/solver_thread.h"
 #include "storage/node_data_factory.h"
 #include "tree/line_tree.h"
 #include "tree/tree_create.h"
@@ -22,7 +23,7 @@
 i32 g_effective_stack = 0;
 
 bool solver_thread_running() {
-    return false;
+    return solver_running();
 }
 
 namespace {
@@ -257,6 +258,7 @@ void build_tree_dispatch(bool choose_compression) {
         throw_command_error("invalid line");
     }
     std::unique_ptr<Tree> tree = make_tree_or_fail(spec_of(flat, root_street));
+    tree->pot = g_pot;
     const i32 level = choose_compression ? prepare_solve(*tree) : g_actual_compression;
 
     install_tree(std::move(tree));

@@ -28,7 +28,6 @@ void build_tree_dispatch(bool choose_compression);
 // applies it at once to a present tree, whose solve starts afresh.
 void set_compression_setting(i32 setting);
 
-// Whether the solver thread runs. The solver thread does not exist yet: this
-// answers false until the solver engine provides `solver_running`, which the
-// refusals of build_tree, free_tree and a compression change then consult.
+// Whether the solver thread runs: build_tree, free_tree and a compression
+// change refuse to replace the tree under it.
 bool solver_thread_running();

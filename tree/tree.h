@@ -115,6 +115,9 @@ struct Tree {
     TreeSizeStats size_stats;
     // Largest absolute payoff of a terminal node.
     f64 max_amount = 0.0;
+    // The pot the tree was built with: solver values leave it out, and the
+    // reports add half of it back whatever pot has been set since.
+    f64 pot = 0.0;
     f64 regret_scale = 0.0;
     i32 format_version = 5;
     u32 store_modes[2] = {0, 0};

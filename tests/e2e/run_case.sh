@@ -13,6 +13,8 @@
 #   NAME.code   expected exit code (0 when absent)
 #   NAME.check  files the run should leave behind, one per line; each is
 #               appended to the output as "=== file ===" and its contents
+#   NAME.mask   sed script applied to the output before the comparison, for
+#               figures that vary from run to run (timings)
 # On a mismatch a unified diff is printed and the exit code is 1.
 set -u
 
@@ -36,6 +38,9 @@ cd "$work" || exit 1
 code=$?
 
 sed -i '1s/^Vostrel (Quillon) build .*$/BANNER/' actual.out
+if [ -f "$name.mask" ]; then
+    sed -i -f "$name.mask" actual.out
+fi
 if [ -f "$name.check" ]; then
     while IFS= read -r file; do
         echo "=== $file ==="

@@ -11,13 +11,19 @@ namespace {
 
 constexpr std::size_t kArrayAlignment = 16;
 
+template <typename T>
+T* try_allocate_values(i32 n) {
+    return static_cast<T*>(
+        scalable_aligned_malloc(sizeof(T) * static_cast<std::size_t>(n), kArrayAlignment));
+}
+
 // A buffer of n values, or the fatal "out of memory" exit: an array that
 // silently stayed without data would read as all zeros.
 template <typename T>
 T* allocate_values(i32 n) {
-    void* p = scalable_aligned_malloc(sizeof(T) * static_cast<std::size_t>(n), kArrayAlignment);
+    T* p = try_allocate_values<T>(n);
     if (!p) fail("out of memory");
-    return static_cast<T*>(p);
+    return p;
 }
 
 }  // namespace
@@ -71,6 +77,16 @@ void FloatArray::resize(i32 n) {
     data = nullptr;
     count = n;
     if (n > 0) data = allocate_values<f32>(n);
+}
+
+bool FloatArray::try_resize(i32 n) {
+    if (n == count && data) return true;
+    f32* fresh = n > 0 ? try_allocate_values<f32>(n) : nullptr;
+    if (n > 0 && !fresh) return false;
+    if (data) scalable_free(data);
+    data = fresh;
+    count = n;
+    return true;
 }
 
 void FloatArray::release() {

@@ -43,6 +43,9 @@ struct FloatArray {
     ~FloatArray() { release(); }
 
     void resize(i32 n);
+    // `resize` for buffers whose failure the caller reports: false, with the
+    // array unchanged, when the allocator refuses.
+    bool try_resize(i32 n);
     void release();
     void fill_zero();
     void assign(const f32* values, i32 n);

@@ -8,10 +8,11 @@
 PlainNodeData::PlainNodeData(i32 rows, i32 hands)
     : rows_(rows), hands_(hands), rows_data_(static_cast<std::size_t>(rows)) {}
 
+// A refused row is answered with false, not the fatal exit of
+// `FloatArray::resize`: the solver start reports it as "out of memory".
 bool PlainNodeData::allocate() {
     for (FloatArray& row : rows_data_) {
-        row.resize(hands_);
-        if (hands_ > 0 && !row.data) return false;
+        if (!row.try_resize(hands_)) return false;
         row.fill_zero();
     }
     allocated_ = true;

@@ -3,12 +3,15 @@
 // Kernel accuracy per processor variant is node_kernels_test.cpp's concern;
 // here single-hand rows (the exact scalar path) pin the formulas.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
+#include "float_mode_guard.h"
 #include "storage/block_node_data.h"
 #include "storage/plain_node_data.h"
 #include "tree/node_data_layout.h"
@@ -65,6 +68,7 @@ TEST(PlainNodeData, LifecycleAndDefaults) {
 }
 
 TEST(PlainNodeData, AverageStrategyDividesFromTheSmallestNormalTotalOn) {
+    const SubnormalsKept subnormals;
     // 11 hands: one vector group and a tail of 3.
     const std::vector<f64> a = {1, 0, 3, FLT_MIN / 2, FLT_MIN / 4, 0, 7, 8, 1, FLT_MIN / 2, 2};
     const std::vector<f64> b = {3, 0, 1, FLT_MIN / 2, FLT_MIN / 4, 5, 1, 0, 1, FLT_MIN / 2, 2};
@@ -226,6 +230,25 @@ TEST(CompositeNodeData, ElementsPerTurnBoard) {
     store.entry(1, -1).flags = k_entry_locked;
     EXPECT_EQ(store.entry(0, -1).flags, 0u);
     EXPECT_EQ(store.entry(1, 17).flags, k_entry_locked);
+}
+
+// In a child process whose address space is capped at 1 GiB: a flop store and
+// a turn store whose rows need 2 GiB. Exits 0 when both answer false, which
+// the solver start turns into "out of memory"; the fatal exit of a plain
+// array allocation would end it with code 1.
+void allocate_beyond_the_address_limit() {
+    rlimit limit{u64{1} << 30, u64{1} << 30};
+    setrlimit(RLIMIT_AS, &limit);
+    PlainNodeData flop(2, 1 << 28);
+    const std::vector<u32> board_hands = {3, 1u << 28};
+    CompositeNodeData turn(2, board_hands);
+    const bool refused = !flop.allocate() && !turn.allocate();
+    std::_Exit(refused ? 0 : 2);
+}
+
+TEST(PlainNodeDataDeathTest, RowsThatCannotBeAllocatedAreAnsweredWithFalse) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(allocate_beyond_the_address_limit(), ::testing::ExitedWithCode(0), "");
 }
 
 // Two turn boards; board 0 has runouts of 5 and 3 hands, board 1 one of 1.

@@ -1,5 +1,7 @@
 #include "shell/command_table.h"
 
+#include "queries/equity_commands.h"
+#include "queries/ev_commands.h"
 #include "queries/node_commands.h"
 #include "queries/node_edit_commands.h"
 #include "queries/strategy_commands.h"
@@ -50,6 +52,12 @@ constexpr CommandEntry kCommandRows[] = {
     {"show_range", cmd_show_range, kAnyTokenCount},
     {"show_probs", cmd_show_probs, 2},
     {"calc_results", cmd_calc_results, 1},
+    {"calc_ev", cmd_calc_ev, 3},
+    {"calc_ev_pp", cmd_calc_ev_pp, 3},
+    {"calc_ev_line", cmd_calc_ev_line, 3},
+    {"calc_eq", cmd_calc_eq, 2},
+    {"calc_eq_pp", cmd_calc_eq_pp, 2},
+    {"calc_eq_node", cmd_calc_eq_node, 3},
     {"stdoutredi", cmd_stdoutredi, 2},
     {"stdoutredi_append", cmd_stdoutredi_append, 2},
     {"stdoutback", cmd_stdoutback, 1},

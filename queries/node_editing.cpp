@@ -84,6 +84,9 @@ void set_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, c
         node.strategy_sums->store_row(split.board, split.river, position, row);
     }
     blocks.mark_written();
+    // The cached results and the values that chance nodes keep from the last
+    // evaluation pass describe the strategy before this edit.
+    tree.results_iteration = -1;
 }
 
 void set_node_ev_boost(i32 index, f32 boost) {

@@ -37,14 +37,7 @@ u64 card_bit(i32 card) {
 void refresh_result_summary(Tree& tree) {
     if (tree.results_iteration == static_cast<i32>(tree.iteration)) return;
     prepare_node_stores(tree);
-    const SolverStatsRecord record = measure_tree(tree);
-    tree.pass_results[0] = record.mes_oop;
-    tree.pass_results[1] = record.ev_oop;
-    tree.pass_results[2] = record.mes_ip;
-    tree.pass_results[3] = record.ev_ip;
-    tree.results_iteration = static_cast<i32>(record.iteration);
-    tree.exploitability = record.exploitability;
-    tree.mean_ev = 0.5 * (record.ev_oop + record.ev_ip);
+    store_results_summary(tree, measure_tree(tree));
 }
 
 // Both players' reach at the capture node, on the node's hand list.

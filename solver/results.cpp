@@ -13,16 +13,6 @@ std::vector<SolverStatsRecord> g_history;
 // Cached figures in the tree: best response then expected value, per player.
 enum CachedResult { kMesOop, kEvOop, kMesIp, kEvIp };
 
-void store_in_cache(Tree& tree, const SolverStatsRecord& record) {
-    tree.results_iteration = static_cast<i32>(record.iteration);
-    tree.pass_results[kMesOop] = record.mes_oop;
-    tree.pass_results[kEvOop] = record.ev_oop;
-    tree.pass_results[kMesIp] = record.mes_ip;
-    tree.pass_results[kEvIp] = record.ev_ip;
-    tree.exploitability = record.exploitability;
-    tree.mean_ev = 0.5 * (record.ev_oop + record.ev_ip);
-}
-
 SolverStatsRecord from_cache(const Tree& tree) {
     SolverStatsRecord record;
     record.iteration = static_cast<u32>(tree.results_iteration);
@@ -35,6 +25,16 @@ SolverStatsRecord from_cache(const Tree& tree) {
 }
 
 }  // namespace
+
+void store_results_summary(Tree& tree, const SolverStatsRecord& record) {
+    tree.results_iteration = static_cast<i32>(record.iteration);
+    tree.pass_results[kMesOop] = record.mes_oop;
+    tree.pass_results[kEvOop] = record.ev_oop;
+    tree.pass_results[kMesIp] = record.mes_ip;
+    tree.pass_results[kEvIp] = record.ev_ip;
+    tree.exploitability = record.exploitability;
+    tree.mean_ev = 0.5 * (record.ev_oop + record.ev_ip);
+}
 
 // Both passes under one hold of the pass lock, so that they measure the
 // same iteration even while the solver thread runs.
@@ -60,7 +60,7 @@ SolverStatsRecord prepare_results() {
     // cache came from its archive) keeps its cache for the cached iteration.
     const bool complete = (tree.flags & kTreeIncomplete) == 0;
     if (complete || tree.results_iteration != static_cast<i32>(tree.iteration)) {
-        store_in_cache(tree, measure_tree(tree));
+        store_results_summary(tree, measure_tree(tree));
     }
     return from_cache(tree);
 }

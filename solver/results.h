@@ -31,6 +31,9 @@ struct SolverStatsRecord {
 // best response minus expected value.
 SolverStatsRecord measure_tree(Tree& tree);
 
+// Keeps a measurement as the tree's result summary for its iteration.
+void store_results_summary(Tree& tree, const SolverStatsRecord& record);
+
 // The figures for the current tree's iteration: prepares unprepared stores,
 // then measures, except on an incomplete tree whose cached results already
 // hold the iteration. Runs on the command thread, also while the solver runs

@@ -209,6 +209,36 @@ TEST_F(EvCommandsTest, SolvedRiverMatchesCalcResults) {
     EXPECT_NEAR(weighted_mean(rows_of("calc_ev IP r:0")), reported(results, "EV IP: "), 5e-4);
 }
 
+// An edited strategy is what the next query values, with no solver
+// iteration in between: the values that the chance nodes keep from the last
+// measurement must not answer for the edited river strategy.
+TEST_F(EvCommandsTest, SetStrategyIsValuedAtOnce) {
+    build_with("Kh 7d 2c 9s", {"0 0 0 0", "0 0 50 50", "50 50 50 50", "50 50 150 150"},
+               range_of(kOopHands), range_of(kIpHands));
+    solve("go 30 steps");
+    const f64 before = weighted_mean(rows_of("calc_ev OOP r:0"));
+    std::string zeros;
+    std::string ones;
+    for (int h = 0; h < kHandCount; ++h) {
+        zeros += " 0";
+        ones += " 1";
+    }
+    // OOP bets every river after the turn checks through.
+    for (const char* rank : {"2", "3", "4", "5", "6", "8", "T", "J", "Q", "A"}) {
+        for (const char* suit : {"c", "d", "h", "s"}) {
+            const std::string card = std::string(rank) + suit;
+            if (card == "2c") continue;  // on the board
+            const std::string path = "r:0:c:c:" + card;
+            ASSERT_EQ(run_line("set_strategy " + path + " 0" + ones), "set_strategy ok!\n");
+            ASSERT_EQ(run_line("set_strategy " + path + " 1" + zeros), "set_strategy ok!\n");
+        }
+    }
+    const f64 after = weighted_mean(rows_of("calc_ev OOP r:0"));
+    const std::string results = run_line("calc_results");
+    EXPECT_NEAR(after, reported(results, "EV OOP: "), 5e-4);
+    EXPECT_GT(std::fabs(after - before), 1e-3);
+}
+
 TEST_F(EvCommandsTest, ConstantLinesAndFailures) {
     EXPECT_EQ(run_line("calc_ev OOP r:0"), "ERROR: calc_ev missing/incorrect tree\n");
     EXPECT_EQ(run_line("calc_ev_line OOP r:0"), "ERROR: calc_ev_line missing/incorrect tree\n");

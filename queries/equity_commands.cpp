@@ -14,6 +14,7 @@
 #include "shell/output.h"
 #include "shell/range_board_commands.h"
 #include "shell/settings.h"
+#include "tree/tree.h"
 
 namespace {
 
@@ -42,10 +43,16 @@ void to_pot_share(std::vector<f64>& equity) {
     for (f64& e : equity) e = 0.5 * e + 0.5;
 }
 
+// Without a tree the equity step has nothing to compute and leaves its
+// zero-filled outputs alone, so no range is asked for either.
 EquityRows equity_for(int player, Cards cards, const std::string& path) {
+    EquityRows rows;
+    if (!g_tree) {
+        to_pot_share(rows.equity);
+        return rows;
+    }
     const std::vector<f64> own = range_at_path(player, path);
     const std::vector<f64> opponent = range_at_path(player ^ 1, path);
-    EquityRows rows;
     hand_equity(static_cast<u32>(player), cards.turn, cards.river, own.data(), opponent.data(),
                 rows.equity.data(), rows.weight.data());
     to_pot_share(rows.equity);

@@ -30,11 +30,13 @@ std::string root_path_of(const std::string& path) {
     return path == "r" ? "r:0" : path;
 }
 
-// A point whose street's card the path has not named has no values, except
-// the chance point itself, which is valued before that card is dealt.
+// A decision point needs the rows of its own split. The cards of a leaf
+// follow its line instead: a showdown lies on the river in the tree whatever
+// street the call closed, and before the cards that its line did not reach
+// are dealt it is valued over all of them, as a chance point is.
 void require_dealt_cards(const NodeRef& ref, const TreeNode& node, SplitIndex split) {
-    if (!ref.at_chance_point) return require_split_for(node, split);
-    if (node.street == kStreetRiver && split.board < 0) throw_command_error("incorrect path");
+    if (ref.at_chance_point || !node.is_decision()) return;
+    require_split_for(node, split);
 }
 
 EvArguments read_arguments(const Tokens& tokens) {

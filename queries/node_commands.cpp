@@ -41,6 +41,9 @@ void print_dealt_cards(const std::string& path, const NodeRef& ref) {
 }
 
 void print_action_children(const std::string& path, const NodeRef& ref) {
+    // Each child prints its own number of children: none may have been
+    // edited since the build.
+    for (const auto& entry : ref.node->children) require_built(*entry.second);
     const i32 street = line_node_street(*ref.node);
     int k = 0;
     for (const auto& entry : ref.node->children) {

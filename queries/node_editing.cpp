@@ -79,7 +79,7 @@ void set_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, c
 
     SplitBlocks blocks(tree, node, split.board);
     node.regrets->store_row(split.board, split.river, position, row);
-    if (strategy_sums_active(tree) && node.strategy_sums) {
+    if (blocks.sums_counted() && node.strategy_sums) {
         for (i32 i = 0; i < row.count; ++i) row.data[i] = 0.0;
         node.strategy_sums->store_row(split.board, split.river, position, row);
     }

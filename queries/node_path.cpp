@@ -47,20 +47,6 @@ void require_board_of_tree(const Tree& tree) {
     if (root.board != tree.root_board_index || root.river != tree.root_river_index) fail_tree();
 }
 
-// A line node reached by a path must be the tree node its index names, with
-// the same children in the same order: lines edited after the build are not
-// in the tree.
-void require_built(const LineTreeNode& line) {
-    const std::vector<TreeNode>& nodes = g_tree->nodes;
-    if (line.index < 0 || static_cast<std::size_t>(line.index) >= nodes.size()) fail_tree();
-    const TreeNode& node = nodes[static_cast<std::size_t>(line.index)];
-    if (node.children.size() != line.children.size()) fail_tree();
-    std::size_t position = 0;
-    for (const auto& entry : line.children) {
-        if (entry.second->index != static_cast<i32>(node.children[position++])) fail_tree();
-    }
-}
-
 void step_to(NodeRef& ref, f64 key) {
     LineTreeNode* child = ref.node->child(key);
     if (!child) fail_path();
@@ -146,6 +132,19 @@ std::string bet_text(f64 key) {
 }
 
 }  // namespace
+
+// A line node must be the tree node its index names, with the same children
+// in the same order: lines edited after the build are not in the tree.
+void require_built(const LineTreeNode& line) {
+    const std::vector<TreeNode>& nodes = g_tree->nodes;
+    if (line.index < 0 || static_cast<std::size_t>(line.index) >= nodes.size()) fail_tree();
+    const TreeNode& node = nodes[static_cast<std::size_t>(line.index)];
+    if (node.children.size() != line.children.size()) fail_tree();
+    std::size_t position = 0;
+    for (const auto& entry : line.children) {
+        if (entry.second->index != static_cast<i32>(node.children[position++])) fail_tree();
+    }
+}
 
 i32 lowest_card_of(u64 mask) {
     return mask ? std::countr_zero(mask) : -1;

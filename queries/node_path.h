@@ -36,6 +36,11 @@ struct NodeRef {
 // that cannot be read, "ERROR: invalid card" for a card that is no card.
 NodeRef resolve_node_path(const std::string& path);
 
+// Fails with "missing/incorrect tree" unless the line node carries a
+// `TreeNode` index whose node has the same children in the same order (a
+// line edited after the build is not in the tree). Needs a current tree.
+void require_built(const LineTreeNode& line);
+
 // The point one step up: the parent node (none above the root) with the
 // cards that apply on the parent's street. A ref without node comes back
 // unchanged.

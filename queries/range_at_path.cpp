@@ -33,9 +33,11 @@ const std::vector<f64>& query_range(int player) {
 }
 
 std::vector<f64> range_at_path(int player, const std::string& path) {
-    std::vector<f64> range = query_range(player);
-    if (path.empty()) return range;
+    if (path.empty()) return query_range(player);
+    // A path needs a tree, and with a tree the ranges are always there: the
+    // path's own failure comes first.
     NodeRef below = resolve_node_path(path);
+    std::vector<f64> range = query_range(player);
     NodeRef up = parent_node_ref(below);
     std::vector<f64> strategy(kHandCount);
     while (up.node) {

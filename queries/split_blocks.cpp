@@ -75,10 +75,9 @@ std::mutex& river_split_lock(TreeNode& node, i32 board) {
 
 SplitBlocks::SplitBlocks(Tree& tree, TreeNode& node, i32 board)
     : tree_(tree), river_root_(highest_river_node(node)), board_(board) {
-    if (!river_root_) return;
-    lock_ = std::unique_lock(river_split_lock(node, board));
+    if (river_root_) lock_ = std::unique_lock(river_split_lock(node, board));
     with_sums_ = strategy_sums_active(tree);
-    open_blocks();
+    if (river_root_) open_blocks();
 }
 
 SplitBlocks::~SplitBlocks() {

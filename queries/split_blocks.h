@@ -25,6 +25,11 @@ public:
     // The rows were changed: closing writes the blocks back.
     void mark_written() { written_ = true; }
 
+    // Whether the strategy sums counted when the bracket began, and so had
+    // their blocks opened: a writer of sums asks this rather than the tree,
+    // whose iteration count the solver may move meanwhile.
+    bool sums_counted() const { return with_sums_; }
+
 private:
     void open_blocks();
     void close_blocks();

@@ -48,16 +48,19 @@ void take_defined_average(std::vector<DoubleArray>& rows, const std::vector<Doub
     }
 }
 
-void strategy_rows(const Tree& tree, TreeNode& node, SplitIndex split, i32 hands,
+// `iteration` is read once, before the split's blocks are opened: the
+// solver may move the tree's count meanwhile, and the sums are read only
+// when they counted at the opening.
+void strategy_rows(u32 iteration, TreeNode& node, SplitIndex split, i32 hands,
                    std::vector<DoubleArray>& rows) {
     const u32 actions = node.action_count();
-    if (tree.iteration < kFirstCurrentIteration || !node.regrets) {
+    if (iteration < kFirstCurrentIteration || !node.regrets) {
         fill_uniform(rows, actions, hands);
         return;
     }
     const std::vector<f32> uniform(actions, 1.0f / static_cast<f32>(actions));
     node.regrets->average_strategy(rows, split.board, split.river, uniform);
-    if (tree.iteration < kFirstAverageIteration || !node.strategy_sums) return;
+    if (iteration < kFirstAverageIteration || !node.strategy_sums) return;
     std::vector<DoubleArray> average;
     const std::vector<f32> zeros(actions, 0.0f);
     node.strategy_sums->average_strategy(average, split.board, split.river, zeros);
@@ -81,9 +84,10 @@ void compute_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_car
     const SplitLevel level = split_level(tree, split);
 
     std::vector<DoubleArray> rows;
+    const u32 iteration = tree.iteration;
     {
         SplitBlocks blocks(tree, node, split.board);
-        strategy_rows(tree, node, split, level.hand_count, rows);
+        strategy_rows(iteration, node, split, level.hand_count, rows);
     }
     std::vector<f64> projected(kHandCount);
     gather_combos(projected.data(), rows[static_cast<std::size_t>(position)], level.combo_map);

@@ -156,15 +156,23 @@ TEST_F(EquityCommandsTest, ListingFollowsHandOrder) {
 }
 
 // Without a tree the equity step leaves its zeros: every hand shows a half
-// share and no weight.
+// share and no weight, whether ranges have been set or not; the commands
+// that need a point of the tree fail on the missing tree.
 TEST_F(EquityCommandsTest, NoTree) {
-    EXPECT_EQ(run_line("calc_eq OOP"), "ERROR: calc_eq ranges not set\n");
+    const auto expect_zero_rows = [](const std::string& command) {
+        const Printed eq = run_rows(command);
+        ASSERT_EQ(eq.lines.size(), 3u) << command;
+        EXPECT_EQ(eq.equity, std::vector<f64>(kHandCount, 0.5)) << command;
+        EXPECT_EQ(eq.weight, std::vector<f64>(kHandCount, 0.0)) << command;
+        EXPECT_EQ(eq.lines.back(), "END") << command;
+    };
+    expect_zero_rows("calc_eq OOP");
+    EXPECT_EQ(run_line("calc_eq_pp OOP"), "ERROR: calc_eq_pp missing/incorrect tree\n");
+    EXPECT_EQ(run_line("show_probs r:0"), "ERROR: show_probs missing/incorrect tree\n");
+    EXPECT_EQ(run_line("show_range IP r:0"), "ERROR: show_range missing/incorrect tree\n");
     ASSERT_EQ(run_line(set_range_line("OOP", range_of(kOopHands))), "set_range ok!\n");
     ASSERT_EQ(run_line(set_range_line("IP", range_of(kIpHands))), "set_range ok!\n");
-    const Printed eq = run_rows("calc_eq IP");
-    ASSERT_EQ(eq.lines.size(), 3u);
-    EXPECT_EQ(eq.equity, std::vector<f64>(kHandCount, 0.5));
-    EXPECT_EQ(eq.weight, std::vector<f64>(kHandCount, 0.0));
+    expect_zero_rows("calc_eq IP");
     EXPECT_EQ(run_line("calc_eq_node OOP r:0"), "ERROR: calc_eq_node missing/incorrect tree\n");
     EXPECT_EQ(run_line("calc_eq_pp OOP"), "ERROR: calc_eq_pp missing/incorrect tree\n");
 }

@@ -239,6 +239,35 @@ TEST_F(EvCommandsTest, SetStrategyIsValuedAtOnce) {
     EXPECT_GT(std::fabs(after - before), 1e-3);
 }
 
+// A call of an all-in bet on the flop closes into a showdown that the tree
+// keeps on the river: before the turn, and after it, the hand is valued
+// over the cards still to come. Winning takes the pot and the bet, losing
+// gives the bet: (pot + 2 x bet) x equity - bet, with the equity's weights.
+TEST_F(EvCommandsTest, AllInCallIsValuedOverTheCardsToCome) {
+    ASSERT_EQ(run_line("set_isomorphism 0 0"), "set_isomorphism ok!\n");
+    build_with("Kh 7d 2c", {"0 0 0 0 0 0", "50 50"}, range_of(kOopHands), range_of(kIpHands));
+    constexpr f64 kBet = 50.0;
+    for (const char* path : {"r:0:b50:c", "r:0:b50:c:Ts"}) {
+        for (const char* player : {"OOP", "IP"}) {
+            const Rows ev = rows_of(std::string("calc_ev ") + player + " " + path);
+            const Printed eq = run_rows(std::string("calc_eq_node ") + player + " " + path);
+            ASSERT_EQ(ev.values.size(), static_cast<std::size_t>(kHandCount)) << path;
+            ASSERT_EQ(eq.equity.size(), static_cast<std::size_t>(kHandCount)) << path;
+            int defined = 0;
+            for (std::size_t i = 0; i < ev.values.size(); ++i) {
+                const f64 expected = (kPot + 2.0 * kBet) * eq.equity[i] - kBet;
+                EXPECT_TRUE(same_or_both_nan(ev.values[i], expected, 1e-8))
+                    << player << " " << path << " " << i << ": " << ev.values[i] << " vs "
+                    << expected;
+                EXPECT_TRUE(same_or_both_nan(ev.weights[i], eq.weight[i], 1e-8))
+                    << player << " " << path << " " << i;
+                if (!std::isnan(ev.values[i])) ++defined;
+            }
+            EXPECT_GT(defined, 0) << player << " " << path;
+        }
+    }
+}
+
 TEST_F(EvCommandsTest, ConstantLinesAndFailures) {
     EXPECT_EQ(run_line("calc_ev OOP r:0"), "ERROR: calc_ev missing/incorrect tree\n");
     EXPECT_EQ(run_line("calc_ev_line OOP r:0"), "ERROR: calc_ev_line missing/incorrect tree\n");

@@ -91,6 +91,19 @@ TEST_F(NodeDisplay, TurnTreeShowsItsBoardCard) {
               "r:0:c:c:Ah:c:c\nEND_NODE\n2c 7d Kh 3s Ah\n0 0 100\n0 children\nflags: \nEND\n");
 }
 
+// Each listed child prints its own number of children, so a child whose
+// lines were edited after the build makes the listing fail like a path to
+// that child does, instead of showing a count the tree does not have.
+TEST_F(NodeDisplay, ChildrenEditedAfterTheBuildAreNotListed) {
+    build_river();
+    // A raise to 300 under r:0:c:b50:b150.
+    ASSERT_EQ(run_line("add_line 0 50 150 300 300"), "add_line ok!\n");
+    EXPECT_EQ(run_line("show_children r:0:c:b50"), "ERROR: show_children missing/incorrect tree\n");
+    EXPECT_EQ(child_heads(run_line("show_children r:0:c")).size(), 2u);
+    ASSERT_EQ(run_line("remove_line 0 50 150 300"), "remove_line ok!\n");
+    EXPECT_EQ(child_heads(run_line("show_children r:0:c:b50")).size(), 3u);
+}
+
 TEST_F(NodeDisplay, LockedFlagFollowsTheSplitAndItsIsomorphs) {
     // Monotone flop: the three other suits are one class for the turn.
     build(range_tokens(ranks_in("AKQ")), range_tokens(ranks_in("AKQ")), "Kh 7h 2h", {"0 0 0 0"});

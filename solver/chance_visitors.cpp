@@ -155,11 +155,48 @@ void queue_river_items(NodeWorkRecord& record, i32 hands) {
     for (i32 j = 0; j < runouts; ++j) queue_item(record, share, record.turn, j);
 }
 
+// The river blocks of the split below a chance node, open while its runouts
+// are dealt: a compressed river store decodes a split's block before any row
+// of it is read and encodes it back afterwards, threading each player's
+// blocks through one arena in the fixed order of the block walks. The strategy
+// sums take part only while they count.
+class OpenSplitBlocks {
+public:
+    explicit OpenSplitBlocks(const NodeWorkRecord& record)
+        : record_(record), with_sums_(averaging_active(*record.tree)) {
+        open(BlockStore::regrets);
+        if (with_sums_) open(BlockStore::strategy_sums);
+    }
+    ~OpenSplitBlocks() {
+        close(BlockStore::regrets);
+        if (with_sums_) close(BlockStore::strategy_sums);
+    }
+    OpenSplitBlocks(const OpenSplitBlocks&) = delete;
+    OpenSplitBlocks& operator=(const OpenSplitBlocks&) = delete;
+
+private:
+    void open(BlockStore store) const {
+        u64 totals[2] = {0, 0};
+        walk_count_values(record_, store, totals);
+        BlockArena* arenas[2] = {nullptr, nullptr};
+        walk_open_blocks(record_, arenas, store, totals, false);
+    }
+
+    void close(BlockStore store) const {
+        BlockArena* arenas[2] = {nullptr, nullptr};
+        walk_close_blocks(record_, arenas, store, false);
+    }
+
+    const NodeWorkRecord& record_;
+    const bool with_sums_;
+};
+
 // Inside a turn item of a tree rooted on the flop the river chance node deals
 // its runouts itself, one after another on the item's thread.
 void deal_runouts(NodeWorkRecord& record, i32 hands) {
     zero_outputs(record, hands);
     if (!record.opponent_reach.data) return;
+    const OpenSplitBlocks blocks(record);
     const BoardRecord& board = record.tree->street_data->boards[record.turn];
     const bool evaluate = evaluating(*record.tree);
     FrameLease frame;

@@ -75,7 +75,9 @@ IterationResult solver_iteration(Tree& tree) {
     // Under the pass lock: queries read the counter between passes.
     std::lock_guard lock(g_pass_mutex);
     ++tree.iteration;
-    tree.flags &= ~kTreeNew;
+    // Queries read the flags word without any lock while the solver runs:
+    // it is written once, by the first iteration, not by every one.
+    if ((tree.flags & kTreeNew) != 0) tree.flags &= ~kTreeNew;
     g_last_iteration.store(static_cast<i32>(tree.iteration));
     return IterationResult{(ip + oop) * 0.5, ip, oop};
 }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 #include <span>
 
 #include "solver/node_visit.h"
@@ -59,8 +60,10 @@ bool averaging_active(const Tree& tree) {
     return tree.averaging_mode != 1 || tree.iteration > kLastUnaveragedIteration;
 }
 
+// `lock_node` and `unlock_node` flip the mark while the solver runs.
 bool node_locked(const NodeWorkRecord& record) {
-    return (record.node->regrets->entry(record.turn, record.river).flags & k_entry_locked) != 0;
+    std::atomic_ref<u32> flags(record.node->regrets->entry(record.turn, record.river).flags);
+    return (flags.load(std::memory_order_relaxed) & k_entry_locked) != 0;
 }
 
 void load_node_strategy(const NodeWorkRecord& record, std::vector<DoubleArray>& rows,

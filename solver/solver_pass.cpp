@@ -1,6 +1,7 @@
 #include "solver/solver_pass.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "solver/node_visit.h"
@@ -76,8 +77,11 @@ IterationResult solver_iteration(Tree& tree) {
     std::lock_guard lock(g_pass_mutex);
     ++tree.iteration;
     // Queries read the flags word without any lock while the solver runs:
-    // it is written once, by the first iteration, not by every one.
-    if ((tree.flags & kTreeNew) != 0) tree.flags &= ~kTreeNew;
+    // it is written once, by the first iteration, and atomically.
+    std::atomic_ref<u32> flags(tree.flags);
+    if ((flags.load(std::memory_order_relaxed) & kTreeNew) != 0) {
+        flags.fetch_and(~kTreeNew, std::memory_order_relaxed);
+    }
     g_last_iteration.store(static_cast<i32>(tree.iteration));
     return IterationResult{(ip + oop) * 0.5, ip, oop};
 }

@@ -9,6 +9,7 @@
 #include "cards/hand_maps.h"
 #include "cards/hand_tables.h"
 #include "cards/suit_isomorphism.h"
+#include "queries/solver_shared_state.h"
 #include "queries/split_lookup.h"
 #include "solver/array_kernels.h"
 #include "solver/terminal_payoffs.h"
@@ -55,7 +56,7 @@ struct BoardMasks {
 // Combo-ordered values into canonical suits (the order of the tree's records)
 // when the tree is isomorphic, else as they are.
 void to_tree_suits(const Tree& tree, const BoardMasks& board, const f64* in, f64* out) {
-    if (!(tree.flags & kTreeIsomorphism)) {
+    if (!tree_is_isomorphic(tree)) {
         std::copy(in, in + kHandCount, out);
         return;
     }
@@ -63,7 +64,7 @@ void to_tree_suits(const Tree& tree, const BoardMasks& board, const f64* in, f64
 }
 
 void to_actual_suits(const Tree& tree, const BoardMasks& board, const f64* in, f64* out) {
-    if (!(tree.flags & kTreeIsomorphism)) {
+    if (!tree_is_isomorphic(tree)) {
         std::copy(in, in + kHandCount, out);
         return;
     }

@@ -1,6 +1,7 @@
 #include "queries/node_display.h"
 
 #include "cards/card_text.h"
+#include "queries/solver_shared_state.h"
 #include "queries/split_lookup.h"
 #include "shell/command_reply.h"
 #include "shell/output.h"
@@ -26,7 +27,7 @@ int children_count(const NodeRef& ref) {
 // A chance point has no flags of its own: its line has no blank after the
 // colon.
 std::string flags_line(const NodeRef& ref) {
-    if (!ref.node) return "flags: " + tree_flags_text() + "\n";
+    if (!ref.node) return "flags: " + tree_flags_text(tree_flags_now(*g_tree)) + "\n";
     if (ref.at_chance_point) return "flags:\n";
     return "flags: " + node_flags_text(ref.node->index, ref.turn_card, ref.river_card) + "\n";
 }

@@ -6,6 +6,7 @@
 #include "cards/hand_arrays.h"
 #include "cards/hand_tables.h"
 #include "cards/suit_isomorphism.h"
+#include "queries/solver_shared_state.h"
 #include "queries/split_blocks.h"
 #include "queries/split_lookup.h"
 #include "storage/node_data.h"
@@ -70,7 +71,7 @@ void set_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, c
     require_split_for(node, split);
 
     std::vector<f64> canonical(values, values + kHandCount);
-    if (tree.flags & kTreeIsomorphism) {
+    if (tree_is_isomorphic(tree)) {
         permute_combos_by_suit(tree.board_mask, card_mask_of(turn_card), card_mask_of(river_card),
                                canonical.data(), values, 0);
     }

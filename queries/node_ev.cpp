@@ -11,6 +11,7 @@
 #include "cards/hand_tables.h"
 #include "cards/suit_isomorphism.h"
 #include "queries/ev_query_context.h"
+#include "queries/solver_shared_state.h"
 #include "queries/split_lookup.h"
 #include "solver/array_kernels.h"
 #include "solver/node_visit.h"
@@ -35,7 +36,7 @@ u64 card_bit(i32 card) {
 // The tree's result summary for its current iteration. The evaluation
 // passes also leave every chance node's values in its result record.
 void refresh_result_summary(Tree& tree) {
-    if (tree.results_iteration == static_cast<i32>(tree.iteration)) return;
+    if (tree.results_iteration == static_cast<i32>(tree_iteration_now(tree))) return;
     prepare_node_stores(tree);
     store_results_summary(tree, measure_tree(tree));
 }
@@ -259,7 +260,7 @@ void level_to_combos(const Tree& tree, SplitIndex split, const u64 board[3],
     }
     ComboValues gathered;
     gather_combos(gathered.data(), *source, level.combo_map);
-    if (!(tree.flags & kTreeIsomorphism)) {
+    if (!tree_is_isomorphic(tree)) {
         std::copy(gathered.begin(), gathered.end(), out);
         return;
     }

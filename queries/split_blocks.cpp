@@ -1,5 +1,6 @@
 #include "queries/split_blocks.h"
 
+#include "queries/solver_shared_state.h"
 #include "solver/solver_pass.h"
 #include "storage/block_walks.h"
 #include "storage/node_data.h"
@@ -61,7 +62,7 @@ void close_store_blocks(Tree& tree, TreeNode& root, i32 board, BlockStore store,
 
 bool strategy_sums_active(const Tree& tree) {
     if (tree.averaging_mode == 0) return false;
-    return tree.averaging_mode != 1 || tree.iteration > kLastUnaveragedIteration;
+    return tree.averaging_mode != 1 || tree_iteration_now(tree) > kLastUnaveragedIteration;
 }
 
 std::mutex& river_split_lock(TreeNode& node, i32 board) {

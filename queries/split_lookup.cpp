@@ -5,6 +5,7 @@
 #include "cards/hand_tables.h"
 #include "cards/suit_isomorphism.h"
 #include "platform/cpu_features.h"
+#include "queries/solver_shared_state.h"
 #include "shell/command_reply.h"
 #include "tree/tree.h"
 
@@ -42,7 +43,7 @@ SplitIndex find_node_data(const Tree& tree, i32 turn_card, i32 river_card) {
     u64 flop = tree.board_mask;
     u64 turn = card_mask_of(turn_card);
     u64 river = card_mask_of(river_card);
-    if (tree.flags & kTreeIsomorphism) {
+    if (tree_is_isomorphic(tree)) {
         u8 suit_map[4];
         canonical_suit_order(suit_map, flop, turn, river);
     }

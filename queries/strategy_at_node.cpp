@@ -6,6 +6,7 @@
 #include "cards/hand_arrays.h"
 #include "cards/hand_tables.h"
 #include "cards/suit_isomorphism.h"
+#include "queries/solver_shared_state.h"
 #include "queries/split_blocks.h"
 #include "queries/split_lookup.h"
 #include "storage/node_data.h"
@@ -84,14 +85,14 @@ void compute_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_car
     const SplitLevel level = split_level(tree, split);
 
     std::vector<DoubleArray> rows;
-    const u32 iteration = tree.iteration;
+    const u32 iteration = tree_iteration_now(tree);
     {
         SplitBlocks blocks(tree, node, split.board);
         strategy_rows(iteration, node, split, level.hand_count, rows);
     }
     std::vector<f64> projected(kHandCount);
     gather_combos(projected.data(), rows[static_cast<std::size_t>(position)], level.combo_map);
-    if (tree.flags & kTreeIsomorphism) {
+    if (tree_is_isomorphic(tree)) {
         permute_combos_by_suit(tree.board_mask, card_mask_of(turn_card), card_mask_of(river_card),
                                out, projected.data(), 1);
     } else {

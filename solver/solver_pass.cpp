@@ -73,9 +73,10 @@ PassResult solver_pass_locked(Tree& tree, u32 player, u32 mode) {
 IterationResult solver_iteration(Tree& tree) {
     const f64 ip = solver_pass(tree, 1, kPassUpdate).expected;
     const f64 oop = solver_pass(tree, 0, kPassUpdate).expected;
-    // Under the pass lock: queries read the counter between passes.
+    // Under the pass lock, and atomically: queries that take no pass lock
+    // (flop and turn strategies) read the counter while the solver runs.
     std::lock_guard lock(g_pass_mutex);
-    ++tree.iteration;
+    std::atomic_ref<u32>(tree.iteration).fetch_add(1, std::memory_order_relaxed);
     // Queries read the flags word without any lock while the solver runs:
     // it is written once, by the first iteration, and atomically.
     std::atomic_ref<u32> flags(tree.flags);

@@ -14,10 +14,15 @@
 //   higher in the high byte.
 // - runs: lengths of the runs of equal hand value (they add up to n); the hand
 //   list is sorted by hand value ascending, weakest first.
-// Scratch is a few 52-entry per-card tables on the stack; nothing allocates.
+// - n: at most kMaxHandList, as a list of distinct two-card hands is.
+// Scratch is on the stack (a few 52-entry per-card tables and the list of the
+// hands with positive reach, about 16 KB); nothing allocates.
 #pragma once
 
 #include "platform/int_types.h"
+
+// Every two-card combination of the deck.
+constexpr i32 kMaxHandList = 1326;
 
 // Zero thresholds: all zeros when the amount times the counted reach is at
 // most DBL_MIN in absolute value (fold) or at most FLT_MIN (showdown).

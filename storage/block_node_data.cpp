@@ -21,6 +21,28 @@ void default_strategy(std::vector<DoubleArray>& out, i32 actions, i32 hands,
     fill_defaults(out, defaults);
 }
 
+// The output rows of a shaped `average_strategy` result as the row-set
+// kernels take them; a node with more actions than the stack list holds
+// (none that a betting tree builds) gets a list on the heap.
+class OutputRows {
+public:
+    explicit OutputRows(std::vector<DoubleArray>& out) {
+        const std::size_t actions = out.size();
+        if (actions > kOnStack) heap_.resize(actions);
+        rows_ = actions > kOnStack ? heap_.data() : stack_;
+        for (std::size_t a = 0; a < actions; ++a) rows_[a] = out[a].data;
+    }
+    OutputRows(const OutputRows&) = delete;
+    OutputRows& operator=(const OutputRows&) = delete;
+    f64* const* rows() const { return rows_; }
+
+private:
+    static constexpr std::size_t kOnStack = 16;
+    f64* stack_[kOnStack];
+    std::vector<f64*> heap_;
+    f64** rows_;
+};
+
 }  // namespace
 
 BlockNodeData::BlockNodeData(const NodeDataLayout& layout)
@@ -71,10 +93,10 @@ void FloatBlockNodeData::average_strategy(std::vector<DoubleArray>& out, i32 tur
     if (!values_) return default_strategy(out, actions, hands, defaults);
     shape_output(out, actions, hands);
     if (actions == 0 || hands == 0) return;
-    f32* base = values() + row_index(turn, river, 0);
-    const u64 stride = padded_row(static_cast<u32>(hands));
-    normalize_float_rows(out, actions, hands, defaults,
-                         [base, stride](i32 a) -> const f32* { return base + stride * a; });
+    const OutputRows rows(out);
+    node_kernels().normalize_f32_rows(rows.rows(), values() + row_index(turn, river, 0),
+                                      padded_row(static_cast<u32>(hands)), actions, hands,
+                                      defaults.data());
 }
 
 bool FloatBlockNodeData::store_row(i32 turn, i32 river, i32 action, const DoubleArray& values) {
@@ -129,10 +151,10 @@ void U16BlockNodeData::average_strategy(std::vector<DoubleArray>& out, i32 turn,
     if (!values_) return default_strategy(out, actions, hands, defaults);
     shape_output(out, actions, hands);
     if (actions == 0 || hands == 0) return;
-    const u16* base = values() + row_index(turn, river, 0);
-    const u64 stride = padded_row(static_cast<u32>(hands));
-    normalize_u16_rows(out, actions, hands, defaults,
-                       [base, stride](i32 a) -> const u16* { return base + stride * a; });
+    const OutputRows rows(out);
+    node_kernels().normalize_u16_rows(rows.rows(), values() + row_index(turn, river, 0),
+                                      padded_row(static_cast<u32>(hands)), actions, hands,
+                                      defaults.data());
 }
 
 bool U16BlockNodeData::store_row(i32 turn, i32 river, i32 action, const DoubleArray& values) {

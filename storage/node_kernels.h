@@ -15,6 +15,15 @@ struct NodeKernels {
     // totals[h] < 2^-126; results widened to double.
     void (*normalize_f32)(f64* out, const f32* row, const f32* totals, i32 n, f32 fallback);
     void (*normalize_u16)(f64* out, const u16* row, const f32* totals, i32 n, f32 fallback);
+    // A node's whole row set, row a at rows + a x stride, normalised by its
+    // per-hand totals in one pass: out[a][h] as normalize_f32 gives it with
+    // totals[h] = row 0 + row 1 + ... in float, in action order (the 16-bit
+    // form: the exact integer sum turned to float), and fallbacks[a].
+    // actions >= 1; out holds `actions` arrays of n values.
+    void (*normalize_f32_rows)(f64* const* out, const f32* rows, u64 stride, i32 actions, i32 n,
+                               const f32* fallbacks);
+    void (*normalize_u16_rows)(f64* const* out, const u16* rows, u64 stride, i32 actions, i32 n,
+                               const f32* fallbacks);
     // row[h] += sign(r)|r|^0.75 with r = (f32)(action[h] - node[h]); sums
     // below 2^-126 become 0. `action` and `node` may be null.
     void (*update_regrets_f32)(f32* row, const f64* action, const f64* node, i32 n);

@@ -85,6 +85,16 @@ inline F8 f8_from_u16(const u16* p) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     return _mm256_cvtepi32_ps(_mm256_cvtepu16_epi32(x));
 }
+// Sum over `rows` rows (stride apart) of eight 16-bit values, exact in 32-bit
+// lanes, then turned to float.
+inline F8 f8_sum_u16_rows(const u16* p, u64 stride, i32 rows) {
+    __m256i sum = _mm256_setzero_si256();
+    for (i32 a = 0; a < rows; ++a) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + stride * a));
+        sum = _mm256_add_epi32(sum, _mm256_cvtepu16_epi32(x));
+    }
+    return _mm256_cvtepi32_ps(sum);
+}
 inline F8 f8_max(F8 a, F8 b) {
     return _mm256_max_ps(a, b);
 }

@@ -95,6 +95,19 @@ inline F8 f8_from_u16(const u16* p) {
     return {_mm_cvtepi32_ps(_mm_unpacklo_epi16(x, zero)),
             _mm_cvtepi32_ps(_mm_unpackhi_epi16(x, zero))};
 }
+// Sum over `rows` rows (stride apart) of eight 16-bit values, exact in 32-bit
+// lanes, then turned to float.
+inline F8 f8_sum_u16_rows(const u16* p, u64 stride, i32 rows) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i lo = zero;
+    __m128i hi = zero;
+    for (i32 a = 0; a < rows; ++a) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + stride * a));
+        lo = _mm_add_epi32(lo, _mm_unpacklo_epi16(x, zero));
+        hi = _mm_add_epi32(hi, _mm_unpackhi_epi16(x, zero));
+    }
+    return {_mm_cvtepi32_ps(lo), _mm_cvtepi32_ps(hi)};
+}
 inline F8 f8_max(F8 a, F8 b) {
     return {_mm_max_ps(a.lo, b.lo), _mm_max_ps(a.hi, b.hi)};
 }

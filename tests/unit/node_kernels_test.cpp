@@ -132,6 +132,71 @@ TEST(NodeKernels, NormalizeU16RowsMatchReference) {
     }
 }
 
+// A row set of three actions at a padded stride, as the river blocks hold it:
+// the fused kernels must give, bit for bit, what the one-row kernels give on
+// totals summed separately, including the zero-total fallbacks and the tail.
+TEST(NodeKernels, RowSetNormalisationIsTheOneRowKernelOnSummedTotals) {
+    const SubnormalsKept subnormals;
+    constexpr int kActions = 3;
+    constexpr u64 kStride = 40;
+    const f32 fallbacks[kActions] = {0.25f, 0.5f, 0.125f};
+    std::mt19937 gen(8);
+    std::uniform_int_distribution<int> quantised(0, 65535);
+    std::uniform_real_distribution<f32> value(0.0f, 50.0f);
+    std::vector<u16> rows16(kStride * kActions, 7);
+    std::vector<f32> rows32(kStride * kActions, 7.0f);
+    for (int a = 0; a < kActions; ++a) {
+        for (int h = 0; h < kHands; ++h) {
+            rows16[kStride * a + h] = static_cast<u16>(quantised(gen));
+            rows32[kStride * a + h] = value(gen);
+        }
+    }
+    // Hands with no regret at all, in a group and in the tail; a subnormal
+    // total in a group.
+    for (int h : {4, 34}) {
+        for (int a = 0; a < kActions; ++a) rows16[kStride * a + h] = 0;
+        for (int a = 0; a < kActions; ++a) rows32[kStride * a + h] = 0.0f;
+    }
+    for (int a = 0; a < kActions; ++a) rows32[kStride * a + 12] = FLT_MIN * 0.25f;
+    std::vector<f32> totals16(kHands), totals32(kHands);
+    for (int h = 0; h < kHands; ++h) {
+        u32 sum = 0;
+        f32 total = rows32[h];
+        for (int a = 0; a < kActions; ++a) sum += rows16[kStride * a + h];
+        for (int a = 1; a < kActions; ++a) total += rows32[kStride * a + h];
+        totals16[h] = static_cast<f32>(sum);
+        totals32[h] = total;
+    }
+    for (const Variant& v : variants()) {
+        std::vector<std::vector<f64>> got16(kActions, std::vector<f64>(kHands));
+        std::vector<std::vector<f64>> got32(kActions, std::vector<f64>(kHands));
+        f64* out16[kActions];
+        f64* out32[kActions];
+        for (int a = 0; a < kActions; ++a) {
+            out16[a] = got16[a].data();
+            out32[a] = got32[a].data();
+        }
+        v.kernels->normalize_u16_rows(out16, rows16.data(), kStride, kActions, kHands, fallbacks);
+        v.kernels->normalize_f32_rows(out32, rows32.data(), kStride, kActions, kHands, fallbacks);
+        for (int a = 0; a < kActions; ++a) {
+            std::vector<f64> want16(kHands), want32(kHands);
+            v.kernels->normalize_u16(want16.data(), rows16.data() + kStride * a, totals16.data(),
+                                     kHands, fallbacks[a]);
+            v.kernels->normalize_f32(want32.data(), rows32.data() + kStride * a, totals32.data(),
+                                     kHands, fallbacks[a]);
+            for (int h = 0; h < kHands; ++h) {
+                const std::string where =
+                    v.name + " action " + std::to_string(a) + " hand " + std::to_string(h);
+                EXPECT_EQ(got16[a][h], want16[h]) << where;
+                EXPECT_EQ(got32[a][h], want32[h]) << where;
+            }
+            EXPECT_EQ(got16[a][4], fallbacks[a]) << v.name;
+            EXPECT_EQ(got16[a][34], fallbacks[a]) << v.name;
+            EXPECT_EQ(got32[a][34], fallbacks[a]) << v.name;
+        }
+    }
+}
+
 TEST(NodeKernels, FloatRegretUpdateMatchesReference) {
     const Rows r = random_rows(3);
     for (const Variant& v : variants()) {

@@ -81,6 +81,16 @@ u64 VmBlockNodeData::row_index(i32 turn, i32 river, i32 action) const {
     return e.offset + static_cast<u64>(padded_row(e.hands)) * action;
 }
 
+void VmBlockNodeData::prefetch_next_runout(i32 turn, i32 river) const {
+    constexpr u64 kCacheLine = 64;
+    if (static_cast<u32>(river) + 1 >= layout_->block_table()[turn].entry_count) return;
+    const LayoutEntry& next = layout_->entry(turn, river + 1);
+    const u64 width = static_cast<u64>(element_width());
+    const u8* first = values_ + next.offset * width;
+    const u64 bytes = static_cast<u64>(padded_row(next.hands)) * layout_->actions * width;
+    for (u64 b = 0; b < bytes; b += kCacheLine) __builtin_prefetch(first + b, 0, 2);
+}
+
 const f32* FloatBlockNodeData::row(i32 turn, i32 river, i32 action) const {
     return values_ ? values() + row_index(turn, river, action) : nullptr;
 }
@@ -93,6 +103,7 @@ void FloatBlockNodeData::average_strategy(std::vector<DoubleArray>& out, i32 tur
     if (!values_) return default_strategy(out, actions, hands, defaults);
     shape_output(out, actions, hands);
     if (actions == 0 || hands == 0) return;
+    prefetch_next_runout(turn, river);
     const OutputRows rows(out);
     node_kernels().normalize_f32_rows(rows.rows(), values() + row_index(turn, river, 0),
                                       padded_row(static_cast<u32>(hands)), actions, hands,
@@ -130,6 +141,7 @@ void FloatBlockNodeData::accumulate_strategy(i32 turn, i32 river,
     const i32 actions = layout_->actions;
     check_accumulate_args(strategy, reach, actions,
                           static_cast<i32>(layout_->entry(turn, river).hands));
+    prefetch_next_runout(turn, river);
     const NodeKernels& kernels = node_kernels();
     for (i32 a = 0; a < actions; ++a) {
         const DoubleArray& s = strategy[a];
@@ -151,6 +163,7 @@ void U16BlockNodeData::average_strategy(std::vector<DoubleArray>& out, i32 turn,
     if (!values_) return default_strategy(out, actions, hands, defaults);
     shape_output(out, actions, hands);
     if (actions == 0 || hands == 0) return;
+    prefetch_next_runout(turn, river);
     const OutputRows rows(out);
     node_kernels().normalize_u16_rows(rows.rows(), values() + row_index(turn, river, 0),
                                       padded_row(static_cast<u32>(hands)), actions, hands,

@@ -47,6 +47,10 @@ public:
 protected:
     // First value of the row, in elements from the start of the region.
     u64 row_index(i32 turn, i32 river, i32 action) const;
+    // Asks for the rows of the board's next runout, which a flop tree's river
+    // chance node deals right after this one: the regions are far larger than
+    // the caches, so that otherwise every visit would wait for its rows.
+    void prefetch_next_runout(i32 turn, i32 river) const;
     u8* values_ = nullptr;
 
 private:

@@ -49,22 +49,31 @@ T* allocate_values(i32 n) {
 }  // namespace
 
 DoubleArray::DoubleArray(DoubleArray&& other) noexcept
-    : data(std::exchange(other.data, nullptr)), count(std::exchange(other.count, 0)) {}
+    : data(std::exchange(other.data, nullptr)),
+      count(std::exchange(other.count, 0)),
+      capacity(std::exchange(other.capacity, 0)) {}
 
 DoubleArray& DoubleArray::operator=(DoubleArray&& other) noexcept {
     if (this == &other) return *this;
     if (data) raw_free(data);
     data = std::exchange(other.data, nullptr);
     count = std::exchange(other.count, 0);
+    capacity = std::exchange(other.capacity, 0);
     return *this;
 }
 
 void DoubleArray::resize(i32 n) {
-    if (n == count && data) return;
+    if (data && n > 0 && n <= capacity) {
+        count = n;
+        return;
+    }
     if (data) raw_free(data);
     data = nullptr;
+    capacity = 0;
     count = n;
-    if (n > 0) data = allocate_values<f64>(n);
+    if (n <= 0) return;
+    data = allocate_values<f64>(n);
+    capacity = n;
 }
 
 void DoubleArray::release() {
@@ -72,11 +81,15 @@ void DoubleArray::release() {
     raw_free(data);
     data = nullptr;
     count = 0;
+    capacity = 0;
 }
 
 void DoubleArray::fill_zero() {
     if (count <= 0) return;
-    if (!data) data = allocate_values<f64>(count);
+    if (!data) {
+        data = allocate_values<f64>(count);
+        capacity = count;
+    }
     std::memset(data, 0, sizeof(f64) * static_cast<std::size_t>(count));
 }
 

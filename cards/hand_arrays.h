@@ -12,6 +12,8 @@
 struct DoubleArray {
     f64* data = nullptr;
     i32 count = 0;
+    // Values the buffer holds, at least count; 0 without data.
+    i32 capacity = 0;
 
     DoubleArray() = default;
     DoubleArray(const DoubleArray&) = delete;
@@ -20,8 +22,10 @@ struct DoubleArray {
     DoubleArray& operator=(DoubleArray&& other) noexcept;
     ~DoubleArray() { release(); }
 
-    // New uninitialised buffer of n values unless the array already holds a
-    // buffer of exactly n; an allocation failure ends the process.
+    // Makes the array hold n values: its own when n is the count, otherwise
+    // uninitialised ones. A buffer that holds n values is kept, so that an
+    // array going from one hand list to another does not go back to the
+    // allocator; n <= 0 frees it. An allocation failure ends the process.
     void resize(i32 n);
     // Frees the buffer and sets the count to 0; an array without data keeps
     // its count.

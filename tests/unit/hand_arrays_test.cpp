@@ -38,6 +38,46 @@ TEST(DoubleArrayTest, ResizeKeepsOrDiscards) {
     EXPECT_EQ(a.count, 0);
 }
 
+// The solver moves arrays between hand lists of different lengths at every
+// runout: a buffer that is large enough stays, a larger count takes a new one,
+// and the capacity travels with the buffer.
+TEST(DoubleArrayTest, BufferLargeEnoughIsKeptAcrossCounts) {
+    DoubleArray a;
+    a.resize(300);
+    f64* buffer = a.data;
+    EXPECT_EQ(a.capacity, 300);
+    a.resize(280);
+    EXPECT_EQ(a.data, buffer);
+    EXPECT_EQ(a.count, 280);
+    EXPECT_EQ(a.capacity, 300);
+    a.resize(300);
+    EXPECT_EQ(a.data, buffer);
+    EXPECT_EQ(a.count, 300);
+    a.resize(301);
+    ASSERT_NE(a.data, nullptr);
+    EXPECT_EQ(a.count, 301);
+    EXPECT_EQ(a.capacity, 301);
+    for (int i = 0; i < 301; ++i) a.data[i] = 1.0;
+    DoubleArray b(std::move(a));
+    EXPECT_EQ(b.capacity, 301);
+    EXPECT_EQ(a.capacity, 0);
+    b.resize(10);
+    a = std::move(b);
+    EXPECT_EQ(a.count, 10);
+    EXPECT_EQ(a.capacity, 301);
+    // Release forgets the buffer.
+    a.fill_zero();
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(a.data[i], 0.0);
+    a.release();
+    EXPECT_EQ(a.capacity, 0);
+    a.count = 5;
+    a.fill_zero();
+    EXPECT_EQ(a.capacity, 5);
+    a.resize(0);
+    EXPECT_EQ(a.data, nullptr);
+    EXPECT_EQ(a.capacity, 0);
+}
+
 TEST(DoubleArrayTest, ReleaseAndTheArrayWithoutData) {
     DoubleArray a;
     a.resize(3);

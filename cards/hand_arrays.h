@@ -1,8 +1,7 @@
 // Per-hand arrays of the solver (`DoubleArray`, `FloatArray`): an aligned
 // buffer from the scalable allocator and a count. An array without data
-// stands for all zeros. Also the scatter and gather routines that move
-// per-hand values between a parent's hand order and a runout's through 16-bit
-// hand maps.
+// stands for all zeros. The routines that move per-hand values between hand
+// orders are in cards/hand_maps.h.
 #pragma once
 
 #include <vector>

@@ -37,9 +37,15 @@ bool vm_commit(void* addr, u64 bytes) {
 
 void* vm_reserve_commit(u64 bytes) {
     if (bytes == 0) return nullptr;
-    void* p = mmap(nullptr, round_up(bytes, vm_page_size()), PROT_READ | PROT_WRITE,
-                   MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    return p == MAP_FAILED ? nullptr : p;
+    const u64 length = round_up(bytes, vm_page_size());
+    void* p = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return nullptr;
+    // River stores are read before they are first written: with small pages
+    // every such page is first mapped to the shared zero page and then copied
+    // with a flush on every processor. Huge pages avoid most of it; where the
+    // kernel has them switched off the advice is ignored.
+    madvise(p, length, MADV_HUGEPAGE);
+    return p;
 }
 
 bool vm_release(void* addr, u64 bytes) {

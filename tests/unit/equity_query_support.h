@@ -16,6 +16,7 @@
 #include "cards/hand_tables.h"
 #include "shell/output.h"
 #include "shell/settings.h"
+#include "query_state_reset.h"
 #include "shell_test_support.h"
 #include "tree/line_tree.h"
 
@@ -89,18 +90,7 @@ protected:
     void SetUp() override { clear_state(); }
     void TearDown() override { clear_state(); }
 
-    static void clear_state() {
-        run_line("stop");
-        run_line("wait_for_solver");
-        run_line("free_tree");
-        reset_line_tree();
-        g_ranges[0].clear();
-        g_ranges[1].clear();
-        g_flop_mask = g_turn_mask = g_river_mask = 0;
-        g_isomorphism_by_street[1] = 1;
-        g_isomorphism_by_street[2] = 0;
-        g_output_buffer.clear();
-    }
+    static void clear_state() { reset_query_state(); }
 
     // A tree of one line on the board with the hand lists above as ranges;
     // "0 0", "0 0 0 0" and "0 0 0 0 0 0" check down from the river, turn

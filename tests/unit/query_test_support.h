@@ -15,6 +15,7 @@
 #include "cards/evaluator.h"
 #include "cards/hand_tables.h"
 #include "shell/settings.h"
+#include "query_state_reset.h"
 #include "shell_test_support.h"
 #include "tree/line_tree.h"
 #include "tree/tree.h"
@@ -79,20 +80,7 @@ protected:
     void SetUp() override { clear_state(); }
     void TearDown() override { clear_state(); }
 
-    // A test that ends early may leave the solver running: it is stopped
-    // before the tree goes.
-    static void clear_state() {
-        run_line("stop");
-        run_line("wait_for_solver");
-        run_line("free_tree");
-        reset_line_tree();
-        g_ranges[0].clear();
-        g_ranges[1].clear();
-        g_flop_mask = g_turn_mask = g_river_mask = 0;
-        g_isomorphism_by_street[1] = 1;
-        g_isomorphism_by_street[2] = 0;
-        g_output_buffer.clear();
-    }
+    static void clear_state() { reset_query_state(); }
 
     // Ranges, board and pot 100, the lines, then build_tree; every step must
     // be confirmed.

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "shell/output.h"
+#include "platform/console_output.h"
 
 // _Exit rather than exit: other threads may still run, and static destructors
 // must not race them.

@@ -9,27 +9,13 @@
 #include <memory>
 
 #include "platform/int_types.h"
+#include "storage/store_modes.h"
+#include "tree/tree.h"
 
 struct Tree;
 
-// The tree's size figures, produced while the stores are created. Entries are
-// indexed by street (1 flop, 2 turn, 3 river); entry 0 stays 0.
-struct TreeSizeStats {
-    // Values (actions x hands) of every regret store of the street.
-    u64 value_counts[4] = {0, 0, 0, 0};
-    // Bytes the street's stores take: 2 per regret value, plus 4 per
-    // strategy-sum value when the tree keeps an average strategy.
-    u64 data_sizes[4] = {0, 0, 0, 0};
-    f64 average_actions = 0.0;
-    i32 max_actions = 0;
-};
-
-// Storage modes of a compression level 0..4: (regret mode, strategy mode),
-// (0, 0) for any other value.
-struct StoreModes {
-    u32 regrets = 0;
-    u32 strategy = 0;
-};
+// Storage modes of a compression level 0..4 (storage/store_modes.h), (0, 0)
+// for any other value.
 StoreModes store_modes_of_level(i32 level);
 
 // Highest iteration count a solve runs to.
@@ -40,8 +26,7 @@ extern f64 g_avg_weight_cap;
 // Iterations during which river regret updates receive their runout's tie
 // groups (only with coded regret stores).
 extern i32 g_river_early_iterations;
-// The tree's 16-bit regret scale is this divided by its largest payoff.
-inline constexpr f64 kRegretScaleBase = 125.0;
+// The base of the tree's regret scale (kRegretScaleBase, tree/tree.h).
 extern f64 g_regret_scale_base;
 
 // The defaults every new tree starts with (tree creation); a root on the

@@ -11,6 +11,7 @@
 #include "cards/card_text.h"
 #include "cards/evaluator.h"
 #include "cards/hand_tables.h"
+#include "solver/solve_reset.h"
 #include "tree/line_records.h"
 #include "tree/tree.h"
 #include "tree/tree_create.h"
@@ -71,6 +72,15 @@ inline std::vector<f64> class_range(const std::vector<int>& classes) {
         for (u16 combo : g_hand_class_combos[c]) range[combo] = 1.0;
     }
     return range;
+}
+
+// make_tree, then the new tree replaces the current one and the solver's
+// defaults for a new tree are set, as the shell's build does.
+inline void create_tree(const TreeSpec& spec) {
+    std::unique_ptr<Tree> tree = make_tree(spec);
+    const u32 root_street = tree->root_street();
+    install_tree(std::move(tree));
+    set_new_tree_solver_defaults(root_street);
 }
 
 inline TreeSpec spec_for(const RecordList& list, const std::vector<const char*>& board,

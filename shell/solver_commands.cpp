@@ -62,7 +62,9 @@ void cmd_go(const Tokens& tokens) {
     if (!tree_is_complete()) throw_command_error("incomplete tree");
     reset_solver_status();
     const GoLimit limit = read_go_limit(tokens);
-    if (!start_solver(limit.limit, limit.steps, answer_now)) throw_command_error("out of memory");
+    if (!start_solver(limit.limit, limit.steps, answer_now, print_solver_status)) {
+        throw_command_error("out of memory");
+    }
 }
 
 void cmd_stop(const Tokens&) {

@@ -234,7 +234,7 @@ struct WorkItemsCleanup {
 // lock; both are given up on every way out.
 class CaptureSession {
 public:
-    CaptureSession(Tree& tree, EvQueryContext& request) : lock_(g_pass_mutex), tree_(tree) {
+    CaptureSession(Tree& tree, EvQueryContext& request) : tree_(tree) {
         tree_.capture_request = &request;
     }
     ~CaptureSession() { tree_.capture_request = nullptr; }
@@ -242,7 +242,7 @@ public:
     CaptureSession& operator=(const CaptureSession&) = delete;
 
 private:
-    std::lock_guard<std::mutex> lock_;
+    const PassLock lock_;
     Tree& tree_;
 };
 
@@ -298,6 +298,8 @@ void node_ev_subtree(Tree& tree, u32 player) {
 void compute_node_ev(u32 player, i32 node, i32 turn_card, i32 river_card, f64* ev, f64* weight) {
     if (!g_tree) return;
     Tree& tree = *g_tree;
+    // The summary and the capture walk value the same iteration.
+    const PassLock lock;
     refresh_result_summary(tree);
     const SplitIndex split = find_node_data(tree, turn_card, river_card);
 

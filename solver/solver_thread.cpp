@@ -119,6 +119,7 @@ const char* run_iterations(Tree& tree, const RunLimit& limit) {
 // for the end sees it printed, and a `go` after the wait finds no solver.
 void solver_thread_main(RunLimit limit) {
     set_solver_float_mode();
+    yield_pass_lock_to_commands();
     // Waits until the start has announced the run.
     { std::lock_guard lock(g_solver_mutex); }
     const char* reason = run_iterations(*g_tree, limit);

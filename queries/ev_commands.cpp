@@ -80,7 +80,7 @@ void print_constant_row(f64 value) {
 void cmd_calc_ev(const Tokens& tokens) {
     const EvRows rows = shown_ev(read_arguments(tokens));
     print_hand_row(rows.ev.data(), kValueFormat);
-    print_hand_row(rows.weight.data(), kValueFormat);
+    print_hand_row(rows.weight.data(), kValueFormat, kNanAsZero);
     out_printf("END\n");
 }
 

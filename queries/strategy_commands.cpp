@@ -74,7 +74,7 @@ void cmd_show_range(const Tokens& tokens) {
     const int player = parse_player_name(tokens[1]);
     const std::string path = tokens.size() >= 3 ? tokens[2] : std::string();
     const std::vector<f64> range = range_at_path(player, path);
-    print_hand_row(range.data(), kStrategyFormat);
+    print_hand_row(range.data(), kStrategyFormat, kNanAsZero);
 }
 
 void cmd_show_probs(const Tokens& tokens) {

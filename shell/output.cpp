@@ -1,5 +1,6 @@
 #include "shell/output.h"
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -55,4 +56,8 @@ void flush_deferred_output() {
     std::lock_guard<std::mutex> lock(g_output_mutex);
     write_output_lines(g_output_buffer);
     g_output_buffer.clear();
+}
+
+double printable_number(double value) {
+    return std::isnan(value) ? std::fabs(value) : value;
 }

@@ -14,3 +14,7 @@ void out_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void out_text(const std::string& text);
 // Writes the deferred buffer under the output lock and empties it.
 void flush_deferred_output();
+
+// The value to hand to a printf conversion: a NaN loses its sign bit, which
+// the C library would print as "-nan"; every NaN prints as "nan".
+double printable_number(double value);

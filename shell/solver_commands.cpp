@@ -89,8 +89,9 @@ void cmd_calc_results(const Tokens&) {
     const f64 h = half_pot();
     out_printf(
         "EV OOP: %.3f\nEV IP: %.3f\nOOP's MES: %.3f\nIP's MES: %.3f\nExploitable for: %.3f\nEND\n",
-        record.ev_oop + h, record.ev_ip + h, record.mes_oop + h, record.mes_ip + h,
-        record.exploitability);
+        printable_number(record.ev_oop + h), printable_number(record.ev_ip + h),
+        printable_number(record.mes_oop + h), printable_number(record.mes_ip + h),
+        printable_number(record.exploitability));
 }
 
 void cmd_set_accuracy(const Tokens& tokens) {
@@ -125,7 +126,8 @@ void print_solver_status() {
     locked_printf(
         "SOLVER:\nrunning time: %.3f\nEV OOP: %.3f\nEV IP: %.3f\nOOP's MES: %.3f\nIP's MES: "
         "%.3f\nExploitable for: %.3f\nEND\n",
-        record.time, record.ev_oop + h, record.ev_ip + h, record.mes_oop + h, record.mes_ip + h,
-        record.exploitability);
+        record.time, printable_number(record.ev_oop + h), printable_number(record.ev_ip + h),
+        printable_number(record.mes_oop + h), printable_number(record.mes_ip + h),
+        printable_number(record.exploitability));
     yield_processor();
 }

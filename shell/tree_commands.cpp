@@ -14,6 +14,7 @@
 #include "shell/output.h"
 #include "shell/range_board_commands.h"
 #include "shell/settings.h"
+#include "solver/arithmetic_limits.h"
 #include "solver/solve_reset.h"
 #include "solver/solver_thread.h"
 #include "storage/node_data_factory.h"
@@ -105,6 +106,20 @@ void check_range_consistency(i32 root_street) {
     for (int player = 0; player < 2; ++player) {
         for (const std::vector<u16>& combos : g_hand_class_combos) {
             check_class_weights(player, combos);
+        }
+    }
+}
+
+// Ranges and lines that came in any way (a loaded archive's too) are tested
+// against what the solver's arithmetic carries before anything is built.
+void check_arithmetic_limits(const LineFlattening& flat) {
+    for (const std::vector<f64>& range : g_ranges) {
+        if (!range_weights_fit(range))
+            throw_command_error("range weight too large (at most 1e+12)");
+    }
+    for (const LineRecord& record : flat.records) {
+        if (!(std::fabs(record.amount) <= kMaxPayoffAmount)) {
+            throw_command_error("payoff too large (at most 2e+12)");
         }
     }
 }
@@ -257,6 +272,7 @@ void build_tree_dispatch(bool choose_compression) {
     if (!collect_line_actions_dispatch(flat, *g_line_tree, -1, 0.0, g_pot, root_street)) {
         throw_command_error("invalid line");
     }
+    check_arithmetic_limits(flat);
     std::unique_ptr<Tree> tree = make_tree_or_fail(spec_of(flat, root_street));
     tree->pot = g_pot;
     const i32 level = choose_compression ? prepare_solve(*tree) : g_actual_compression;

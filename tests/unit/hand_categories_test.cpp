@@ -361,11 +361,4 @@ TEST_F(HandCategories, ProcessorVariantsAgree) {
     }
 }
 
-TEST_F(HandCategories, Names) {
-    EXPECT_STREQ(g_made_hand_names[kMadeNothing], "nothing");
-    EXPECT_STREQ(g_made_hand_names[kMadeTopPairTp], "top_pair_tp");
-    EXPECT_STREQ(g_made_hand_names[kMadeStraightFlush], "straight_flush");
-    EXPECT_STREQ(g_draw_names[kDrawCombo], "combo_draw");
-}
-
 }  // namespace

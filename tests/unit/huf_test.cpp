@@ -123,7 +123,7 @@ Table build(const std::vector<u32>& count, u32 max_symbol, u32 max_bits, u64* re
     return table;
 }
 
-TEST(HufBuildCTable, SpecifiedExamples) {
+TEST(HufBuildCTable, EqualCountsGiveEqualLengths) {
     u64 r;
     Table t = build({5, 5}, 1, 0, &r);
     EXPECT_EQ(r, 1u);
@@ -435,7 +435,7 @@ TEST(HufCompress, SeventeenBytesGoToTheirStreams) {
     }
 }
 
-TEST(HufCompress, SpecifiedEdges) {
+TEST(HufCompress, EdgeCases) {
     u8 dst[64];
     std::fill(dst, dst + 64, 0xAB);
     const u8 one = 9;

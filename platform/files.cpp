@@ -31,6 +31,11 @@ bool is_fifo(int fd) {
     return fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode);
 }
 
+bool is_file_or_fifo(int fd) {
+    struct stat info {};
+    return fstat(fd, &info) == 0 && (S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode));
+}
+
 FileDescriptor::~FileDescriptor() {
     if (fd_ >= 0) close(fd_);
 }

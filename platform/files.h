@@ -16,6 +16,9 @@ int open_without_waiting(const std::string& path, int flags);
 // Makes reads and writes on `fd` wait again, as after a plain open.
 void make_blocking(int fd);
 bool is_fifo(int fd);
+// A regular file or a FIFO: input that ends (a device such as /dev/zero
+// may never end).
+bool is_file_or_fifo(int fd);
 
 // Closes the descriptor it owns.
 class FileDescriptor {

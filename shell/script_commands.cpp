@@ -51,10 +51,11 @@ void run_script_lines(LineReader& script) {
 void cmd_load_script(const Tokens& tokens) {
     if (g_script_depth >= kMaxScriptDepth)
         throw_command_error("scripts nested deeper than " + std::to_string(kMaxScriptDepth));
-    // A directory is refused like a missing file; so is a FIFO that no writer
-    // holds open, whose reading would block the command thread for ever.
+    // A directory is refused like a missing file; so are a FIFO that no
+    // writer holds open, whose reading would block the command thread for
+    // ever, and a device, whose input may never end (/dev/zero).
     const FileDescriptor file(open_without_waiting(tokens[1], O_RDONLY));
-    if (file.get() < 0) throw_command_error("can't open file");
+    if (file.get() < 0 || !is_file_or_fifo(file.get())) throw_command_error("can't open file");
     LineReader script(file.get());
     if (is_fifo(file.get()) && !script.fifo_has_writer()) throw_command_error("can't open file");
     make_blocking(file.get());

@@ -13,9 +13,19 @@ namespace {
 constexpr std::size_t kArrayAlignment = 16;
 
 // The scalable allocator carves buffers out of pools of its own, inside which
-// the address sanitizer sees neither overruns nor leaks; sanitizer builds take
-// every buffer from the C library instead, at its exact size.
-#if defined(__SANITIZE_ADDRESS__)
+// the address sanitizer sees neither overruns nor leaks, and the thread
+// sanitizer does not see a buffer that one thread freed go to another, so it
+// takes the reuse for a race; sanitizer builds take every buffer from the C
+// library instead, at its exact size.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define VOSTREL_BUFFERS_FROM_C_LIBRARY 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define VOSTREL_BUFFERS_FROM_C_LIBRARY 1
+#endif
+#endif
+
+#if defined(VOSTREL_BUFFERS_FROM_C_LIBRARY)
 void* raw_alloc(std::size_t bytes, std::size_t alignment) {
     void* p = nullptr;
     return posix_memalign(&p, alignment, bytes) == 0 ? p : nullptr;

@@ -313,7 +313,11 @@ private:
                                                            : filler_slot(word, i);
             line += ' ';
             const bool hostile = !clean && random_.chance(arguments > 10 ? 2 : 40);
-            line += hostile ? hostile_token() : valid_token(slot);
+            if (!hostile) {
+                line += valid_token(slot);
+            } else {
+                line += pauses(word) ? pause_hostile_token() : hostile_token();
+            }
         }
         return line;
     }
@@ -393,6 +397,16 @@ private:
     std::string probability_token() {
         if (random_.below(4000) == 0) return random_.chance(50) ? "1e30" : "1e31";
         return random_.pick(std::vector<std::string>{"0", "1", "0.5", "0.25", "0", "1"});
+    }
+
+    // A pause that the user asks for is waited out, however long; the
+    // broken arguments of pauses are those that read as no number, or as
+    // one out of range.
+    static bool pauses(std::string_view word) { return word == "sleep" || word == "take_a_break"; }
+
+    std::string pause_hostile_token() {
+        return random_.pick(std::vector<std::string>{"-1", "-2147483648", "nan", "inf", "x", "\"\"",
+                                                     "2147483648", "1e309", "0x7fffffff", "-0"});
     }
 
     // Numbers and tokens that no command should take as they stand.

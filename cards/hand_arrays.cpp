@@ -1,9 +1,11 @@
 #include "cards/hand_arrays.h"
 
+#include <omp.h>
 #include <tbb/scalable_allocator.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "cards/fail.h"
@@ -47,13 +49,17 @@ T* try_allocate_values(i32 n) {
     return static_cast<T*>(raw_alloc(sizeof(T) * static_cast<std::size_t>(n), kArrayAlignment));
 }
 
-// A buffer of n values, or the fatal "out of memory" exit: an array that
-// silently stayed without data would read as all zeros.
+thread_local bool t_failed_allocation_throws = false;
+
+// A buffer of n values, or the fatal "out of memory" exit (an exception where
+// the thread asked for one): an array that silently stayed without data would
+// read as all zeros.
 template <typename T>
 T* allocate_values(i32 n) {
     T* p = try_allocate_values<T>(n);
-    if (!p) fail("out of memory");
-    return p;
+    if (p) return p;
+    if (t_failed_allocation_throws && !omp_in_parallel()) throw std::bad_alloc();
+    fail("out of memory");
 }
 
 }  // namespace
@@ -161,4 +167,8 @@ void aligned_buffer_free(void* p) {
 void destroy_double_arrays(std::vector<DoubleArray>& list) {
     for (DoubleArray& array : list) array.release();
     std::vector<DoubleArray>().swap(list);
+}
+
+void throw_on_failed_allocation_here() {
+    t_failed_allocation_throws = true;
 }

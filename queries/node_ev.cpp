@@ -222,14 +222,6 @@ private:
     bool sums_ = false;
 };
 
-// Leaves no work item behind, whatever way the walk ends.
-struct WorkItemsCleanup {
-    WorkItemsCleanup() = default;
-    WorkItemsCleanup(const WorkItemsCleanup&) = delete;
-    WorkItemsCleanup& operator=(const WorkItemsCleanup&) = delete;
-    ~WorkItemsCleanup() { clear_work_items(); }
-};
-
 // Names the request in the tree for the length of the walk, under the pass
 // lock; both are given up on every way out.
 class CaptureSession {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cards/evaluator.h"
+#include "cards/hand_arrays.h"
 #include "cards/hand_tables.h"
 #include "platform/clock.h"
 #include "platform/cpu_features.h"
@@ -90,6 +91,7 @@ int run_program(int argc, char** argv) {
     }
     std::optional<std::string> script = parse_command_line(argc, argv);
     if (!script) return 1;
+    throw_on_failed_allocation_here();
     init_eval_tables();
     g_start_time = wall_clock_100ns();
     remember_console_output();

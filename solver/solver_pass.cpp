@@ -46,6 +46,7 @@ bool has_chance_nodes(const Tree& tree) {
 }
 
 PassResult solver_pass_locked(Tree& tree, u32 player, u32 mode) {
+    const WorkItemsCleanup cleanup;
     NodeWorkRecord root;
     root.tree = &tree;
     root.node = &tree.nodes[0];
@@ -70,7 +71,6 @@ PassResult solver_pass_locked(Tree& tree, u32 player, u32 mode) {
     PassResult result;
     result.expected = weighted_sum(root.values, own);
     if (mode == kPassEvaluate) result.best_response = weighted_sum(root.second_values, own);
-    clear_work_items();
     return result;
 }
 

@@ -1,8 +1,10 @@
 #include "cards/hand_arrays.h"
 
 #include <omp.h>
+#include <pthread.h>
 #include <tbb/scalable_allocator.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -49,7 +51,14 @@ T* try_allocate_values(i32 n) {
     return static_cast<T*>(raw_alloc(sizeof(T) * static_cast<std::size_t>(n), kArrayAlignment));
 }
 
-thread_local bool t_failed_allocation_throws = false;
+// The one thread whose failed allocations throw.
+std::atomic<bool> g_throwing_thread_set{false};
+pthread_t g_throwing_thread;
+
+bool failed_allocation_throws_here() {
+    return g_throwing_thread_set.load(std::memory_order_acquire) &&
+           pthread_equal(pthread_self(), g_throwing_thread) && !omp_in_parallel();
+}
 
 // A buffer of n values, or the fatal "out of memory" exit (an exception where
 // the thread asked for one): an array that silently stayed without data would
@@ -58,7 +67,7 @@ template <typename T>
 T* allocate_values(i32 n) {
     T* p = try_allocate_values<T>(n);
     if (p) return p;
-    if (t_failed_allocation_throws && !omp_in_parallel()) throw std::bad_alloc();
+    if (failed_allocation_throws_here()) throw std::bad_alloc();
     fail("out of memory");
 }
 
@@ -170,5 +179,6 @@ void destroy_double_arrays(std::vector<DoubleArray>& list) {
 }
 
 void throw_on_failed_allocation_here() {
-    t_failed_allocation_throws = true;
+    g_throwing_thread = pthread_self();
+    g_throwing_thread_set.store(true, std::memory_order_release);
 }

@@ -4,3 +4,7 @@
 #pragma once
 
 [[noreturn]] void fail(const char* message = nullptr);
+
+// The same exit with a line of its own: `line` (which ends with its line
+// break) instead of "fail (...)".
+[[noreturn]] void fail_with_line(const char* line);

@@ -10,7 +10,7 @@ void NodeDataBase::load(Reader&) {
     throw std::logic_error("node data archive records are not supported");
 }
 
-BlockArena* NodeDataBase::open_block(BlockArena*, i32, i32) {
+BlockArena* NodeDataBase::open_block(BlockArena*, i32, i64) {
     return nullptr;
 }
 

@@ -19,15 +19,6 @@ constexpr f64 kLevel2Share = 0.39;
 constexpr f64 kLevel3Share = 0.31;
 constexpr f64 kRainbowFactor = 0.8;
 
-i32 level_for_budget(f64 budget, f64 need, bool rainbow) {
-    const f64 level2 = rainbow ? kLevel2Share * kRainbowFactor : kLevel2Share;
-    const f64 level3 = rainbow ? kLevel3Share * kRainbowFactor : kLevel3Share;
-    if (budget > kLevel1Share * need) return 1;
-    if (budget > level2 * need) return 2;
-    if (budget > level3 * need) return 3;
-    return 4;
-}
-
 f64 largest_weight(const Tree& tree) {
     f64 largest = 0.0;
     for (const std::vector<f64>& range : tree.ranges) {
@@ -38,10 +29,19 @@ f64 largest_weight(const Tree& tree) {
 
 }  // namespace
 
+i32 compression_level_for_budget(f64 budget, f64 need, bool rainbow) {
+    const f64 level2 = rainbow ? kLevel2Share * kRainbowFactor : kLevel2Share;
+    const f64 level3 = rainbow ? kLevel3Share * kRainbowFactor : kLevel3Share;
+    if (budget > kLevel1Share * need) return 1;
+    if (budget > level2 * need) return 2;
+    if (budget > level3 * need) return 3;
+    return 4;
+}
+
 i32 automatic_compression_level(i64 need, u64 available, bool rainbow) {
     const i64 budget = static_cast<i64>(static_cast<f64>(available) * kMemoryBudgetShare);
     if (need < budget) return 0;
-    return level_for_budget(static_cast<f64>(budget), static_cast<f64>(need), rainbow);
+    return compression_level_for_budget(static_cast<f64>(budget), static_cast<f64>(need), rainbow);
 }
 
 bool rainbow_flop(u64 flop_mask) {

@@ -15,6 +15,9 @@ struct Tree;
 // 0.248.
 i32 automatic_compression_level(i64 need, u64 available, bool rainbow_flop);
 
+// The level for a need that overshoots the budget (the table above).
+i32 compression_level_for_budget(f64 budget, f64 need, bool rainbow_flop);
+
 // Whether the three flop cards of a board mask are of three suits.
 bool rainbow_flop(u64 flop_mask);
 

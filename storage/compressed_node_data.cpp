@@ -71,6 +71,18 @@ void CompressedNodeData::for_each_stream_row(i32 block, RowFn&& fn) {
     }
 }
 
+const u16* CompressedNodeData::open_row_u16(i32 turn, i32 river, i32 action) const {
+    const void* buffer = buffers_[static_cast<std::size_t>(turn)];
+    if (!buffer || !sixteen_bit_) return nullptr;
+    return static_cast<const u16*>(buffer) + row_offset(turn, river, action);
+}
+
+const i32* CompressedNodeData::open_row_i32(i32 turn, i32 river, i32 action) const {
+    const void* buffer = buffers_[static_cast<std::size_t>(turn)];
+    if (!buffer || sixteen_bit_) return nullptr;
+    return static_cast<const i32*>(buffer) + row_offset(turn, river, action);
+}
+
 i64 CompressedNodeData::value_count(i32 block) const {
     if (block < 0) return layout_->values;
     const LayoutBlock& b = layout_->block_table()[block];
@@ -152,7 +164,7 @@ void CompressedNodeData::average_strategy(std::vector<DoubleArray>& out, i32 tur
         return;
     }
     kernels.normalize_i32_rows(rows.rows(), static_cast<const i32*>(buffer) + first, stride,
-                               actions, hands, 1.0f / static_cast<f32>(actions));
+                               actions, hands, defaults.data());
 }
 
 bool CompressedNodeData::store_row(i32 turn, i32 river, i32 action, const DoubleArray& values) {

@@ -43,8 +43,10 @@ public:
     bool allocate() override { return true; }
 
     // 16-bit rows as `U16BlockNodeData` gives them; 32-bit rows divided by
-    // their exact total, 1/actions for every action where it is 0 (the
-    // defaults' values are not read).
+    // their exact total. Where the total is 0 the action's default, as every
+    // kind gives it: the solver and the queries pass 0 for the sums and play
+    // the current strategy there, so that a hand without sums (a strategy
+    // just set, or increments that all rounded away) keeps it.
     void average_strategy(std::vector<DoubleArray>& out, i32 turn, i32 river,
                           std::span<const f32> defaults) override;
     // Truncated toward zero and held in the row's range: 0..65535 or
@@ -76,6 +78,10 @@ public:
     u32 mode() const { return mode_; }
     bool sixteen_bit() const { return sixteen_bit_; }
     bool is_open(i32 block) const { return buffers_[static_cast<std::size_t>(block)] != nullptr; }
+    // A row of the open block of `turn` as it sits in the working buffer;
+    // null while the block is closed or in the other row width.
+    const u16* open_row_u16(i32 turn, i32 river, i32 action) const;
+    const i32* open_row_i32(i32 turn, i32 river, i32 action) const;
     // The arena this store owns for a block; null when it was never first.
     const BlockArena* arena(i32 block) const {
         return arenas_[static_cast<std::size_t>(block)].get();

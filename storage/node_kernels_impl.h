@@ -188,9 +188,8 @@ static void accumulate_f32(f32* row, const f64* strategy, const f64* reach, i32 
 // 32-bit strategy sums: totals are exact (summed in double, far below 2^53)
 // and turned to float once, as the 64-bit integer sum would be.
 static void normalize_i32_rows(f64* const* out, const i32* rows, u64 stride, i32 actions, i32 n,
-                               f32 fallback) {
+                               const f32* fallbacks) {
     const F8 vmin = f8_set1(k_flt_min);
-    const F8 vdef = f8_set1(fallback);
     i32 h = 0;
     for (; h + 8 <= n; h += 8) {
         const F8 t = f8_sum_i32_rows(rows + h, stride, actions);
@@ -198,7 +197,7 @@ static void normalize_i32_rows(f64* const* out, const i32* rows, u64 stride, i32
         const F8 valid = f8_ge(t, vmin);
         for (i32 a = 0; a < actions; ++a) {
             const F8 q = f8_mul(f8_from_i32(rows + stride * a + h), scale);
-            f8_store_f64(out[a] + h, f8_select(valid, q, vdef));
+            f8_store_f64(out[a] + h, f8_select(valid, q, f8_set1(fallbacks[a])));
         }
     }
     for (; h < n; ++h) {
@@ -206,7 +205,7 @@ static void normalize_i32_rows(f64* const* out, const i32* rows, u64 stride, i32
         for (i32 a = 0; a < actions; ++a) sum += rows[stride * a + h];
         const f32 t = static_cast<f32>(sum);
         for (i32 a = 0; a < actions; ++a) {
-            out[a][h] = t >= k_flt_min ? static_cast<f32>(rows[stride * a + h]) / t : fallback;
+            out[a][h] = t >= k_flt_min ? static_cast<f32>(rows[stride * a + h]) / t : fallbacks[a];
         }
     }
 }

@@ -181,10 +181,9 @@ static void normalize_i32_rows(f64* const* out, const i32* rows, u64 stride, i32
     i32 h = 0;
     for (; h + 8 <= n; h += 8) {
         const F8 t = f8_sum_i32_rows(rows + h, stride, actions);
-        const F8 scale = rcp_refined(t);
         const F8 valid = f8_ge(t, vmin);
         for (i32 a = 0; a < actions; ++a) {
-            const F8 q = f8_mul(f8_from_i32(rows + stride * a + h), scale);
+            const F8 q = f8_div(f8_from_i32(rows + stride * a + h), t);
             f8_store_f64(out[a] + h, f8_select(valid, q, f8_set1(fallbacks[a])));
         }
     }

@@ -6,24 +6,27 @@
 
 #include "shell/output.h"
 
+namespace {
+
 // _Exit rather than exit: other threads may still run, and static destructors
 // must not race them.
-void fail_with_line(const char* line) {
+[[noreturn]] void print_and_exit(const char* prefix, const char* text, const char* suffix) {
     flush_pending_output_locked();
     {
         std::lock_guard<std::mutex> lock(g_output_mutex);
-        std::fputs(line, stdout);
+        std::printf("%s%s%s\n", prefix, text, suffix);
         std::fflush(stdout);
     }
     std::_Exit(1);
 }
 
+}  // namespace
+
 void fail(const char* message) {
-    char line[256];
-    if (message) {
-        std::snprintf(line, sizeof line, "fail (%s)\n", message);
-    } else {
-        std::snprintf(line, sizeof line, "fail\n");
-    }
-    fail_with_line(line);
+    if (message) print_and_exit("fail (", message, ")");
+    print_and_exit("fail", "", "");
+}
+
+void fail_with_line(const char* line) {
+    print_and_exit("", line, "");
 }

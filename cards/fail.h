@@ -5,6 +5,6 @@
 
 [[noreturn]] void fail(const char* message = nullptr);
 
-// The same exit with a line of its own: `line` (which ends with its line
-// break) instead of "fail (...)".
+// The same exit with a line of its own, as it stands (for example the codec
+// reader's "fse error").
 [[noreturn]] void fail_with_line(const char* line);

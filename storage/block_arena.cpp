@@ -48,12 +48,12 @@ void ReservedRegion::grow(i64 bytes) {
     size = bytes;
     need = (bytes + mask) & ~static_cast<i64>(mask);
     if (need > committed) {
-        if (need > reserved) fail_with_line("out of memory (not enough reserved)\n");
+        if (need > reserved) fail_with_line("out of memory (not enough reserved)");
         if (!base) {
             base = arena_space_take(static_cast<u64>(reserved));
             if (!base) {
                 char line[96];
-                std::snprintf(line, sizeof line, "Reserve %lld bytes fail (errno %d)\n",
+                std::snprintf(line, sizeof line, "Reserve %lld bytes fail (errno %d)",
                               static_cast<long long>(reserved), errno);
                 fail_with_line(line);
             }

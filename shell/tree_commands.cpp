@@ -152,20 +152,12 @@ i32 automatic_level(Tree& tree, bool sized) {
     return level;
 }
 
-// A level whose store kinds this build lacks runs as level 0.
-i32 level_in_use(i32 level) {
-    const StoreModes wanted = store_modes_of_level(level);
-    const StoreModes granted = available_store_modes(wanted);
-    const bool same = granted.regrets == wanted.regrets && granted.strategy == wanted.strategy;
-    return same ? level : 0;
-}
-
 // The level that the setting calls for, checked against the tree's range
 // weights. `sized`: the tree has been reset before (a present tree), so its
 // size figures stand.
 i32 choose_level(Tree& tree, bool sized) {
     const i32 setting = g_compression_setting;
-    const i32 level = level_in_use(setting < 0 ? automatic_level(tree, sized) : setting);
+    const i32 level = setting < 0 ? automatic_level(tree, sized) : setting;
     check_range_weights_for_level(tree, level);
     return level;
 }

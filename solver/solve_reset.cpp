@@ -73,10 +73,9 @@ bool reset_solve(Tree& tree, const u32 modes[2]) {
     g_regret_scale_base = kRegretScaleBase;
     const u32 root_street = tree.root_street();
     set_averaging_for_root(root_street);
-    const StoreModes granted = available_store_modes({modes[0], modes[1]});
     const bool flop_root = root_street == kStreetFlop;
-    tree.store_modes[0] = flop_root ? granted.regrets : 0;
-    tree.store_modes[1] = flop_root ? granted.strategy : 0;
+    tree.store_modes[0] = flop_root ? modes[0] : 0;
+    tree.store_modes[1] = flop_root ? modes[1] : 0;
     // Read from the request, even where the root forces uncompressed stores.
     g_river_early_iterations =
         static_cast<i32>(modes[0]) >= static_cast<i32>(kCodedMode) ? kCodedRiverEarlyIterations : 0;

@@ -49,8 +49,8 @@ extern f64 g_regret_scale_base;
 void set_new_tree_solver_defaults(u32 root_street);
 
 // Gives every node of the tree fresh, empty stores for the requested modes
-// (uncompressed unless the root is on the flop, and only as far as this build
-// has the kinds: storage/node_data_factory.h), recomputes the size figures,
+// (uncompressed unless the root is on the flop: storage/node_data_factory.h),
+// recomputes the size figures, zeroes the storage rates,
 // sets the iteration counter to 0 and the solver parameters for the tree.
 // Returns false, leaving the tree without stores, when memory for a store
 // cannot be obtained.

@@ -5,6 +5,7 @@
 
 #include "cards/fail.h"
 #include "cards/hand_arrays.h"
+#include "storage/coded_arena.h"
 #include "storage/node_kernels.h"
 #include "storage/packed_arena.h"
 #include "storage/row_ops.h"
@@ -36,7 +37,8 @@ CompressedNodeData::~CompressedNodeData() {
 }
 
 std::unique_ptr<BlockArena> CompressedNodeData::make_arena(i64 count) const {
-    return std::make_unique<PackedArena>(count, width());
+    if (mode_ == 1) return std::make_unique<PackedArena>(count, width());
+    return std::make_unique<CodedArena>(count);
 }
 
 void* CompressedNodeData::open_buffer(i32 block) const {

@@ -62,11 +62,6 @@ const NodeDataLayout* layout_for(const Tree& tree, const TreeNode& node) {
 
 }  // namespace
 
-StoreModes available_store_modes(StoreModes requested) {
-    if (requested.regrets > 1 || requested.strategy > 1) return StoreModes{};
-    return requested;
-}
-
 void create_node_data(TreeNode& node, const StreetData& street, const NodeDataLayout* layout,
                       u64 value_counts[4], bool with_strategy, u32 root_street, const u32 modes[2],
                       bool format5) {

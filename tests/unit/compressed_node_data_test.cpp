@@ -29,7 +29,7 @@ NodeDataLayout test_layout(i32 actions) {
     return build_node_data_layout({{5, 0, 40, 40, 33, 1081, 1}, {7, 7, 3}}, actions);
 }
 
-constexpr u32 kModes[] = {1};
+constexpr u32 kModes[] = {1, 2};
 
 i32 entries_of(const NodeDataLayout& layout, i32 block) {
     return static_cast<i32>(layout.block_table()[block].entry_count);

@@ -33,7 +33,7 @@ protected:
     static void solve(int level, int steps) {
         ASSERT_EQ(run_line("ai6_set_compression " + std::to_string(level)),
                   "ai6_set_compression ok!\n");
-        build(range_tokens(ranks_in("AKQJ")), range_tokens(ranks_in("AKQT")), "Kh 7d 2c",
+        build(range_tokens(ranks_in("AKQJ")), range_tokens(ranks_in("AKQT")), "Kh 7h 2h",
               {"0 0 0 0 0 0", "0 0 0 0 50 50"});
         ASSERT_EQ(run_line("ai6_get_actual_compression"),
                   "compression " + std::to_string(level) + "\n");
@@ -94,14 +94,29 @@ TEST_F(CompressionLevels, CurrentStrategiesAreTheSameBytesAtLevelsZeroToThree) {
     ASSERT_GT(seen[0][0].size(), 1000u);
 }
 
-// Level 4 averages tied hands' regrets in its first 30 iterations; its
-// current strategy is its own, but well formed.
-TEST_F(CompressionLevels, LevelFourSolvesWithTieAveragedEarlyIterations) {
-    solve(4, 40);
+// Level 4 averages the regrets of hands that tie at showdown in its first 30
+// iterations: at iteration 25 the hands of one rank pair (except a pair of
+// hearts, a flush on this board) play one strategy at OOP's river node.
+TEST_F(CompressionLevels, LevelFourTiesRegretsInItsFirstIterations) {
+    solve(4, 25);
+    EXPECT_EQ(g_river_early_iterations, 30);
     const std::vector<std::string> rows = output_lines(run_line("show_strategy " + kRiverOop));
     ASSERT_EQ(rows.size(), 3u);
-    for (std::size_t i = 0; i + 1 < rows.size(); ++i) combo_row(rows[i]);
-    EXPECT_EQ(g_river_early_iterations, 30);
+    const std::vector<f64> bet = combo_row(rows[0]);
+    const std::vector<f64> check = combo_row(rows[1]);
+    std::map<std::string, std::vector<f64>> by_ranks;
+    for (int h = 0; h < kHandCount; ++h) {
+        const std::string text = protocol_hand_text(h);
+        const int c = g_protocol_to_combo[h];
+        if (!(bet[c] + check[c] > 0.0) || (text[1] == 'h' && text[3] == 'h')) continue;
+        by_ranks[std::string{text[0], text[2]}].push_back(bet[c]);
+    }
+    int mixed = 0;
+    for (const auto& [ranks, values] : by_ranks) {
+        for (const f64 v : values) EXPECT_EQ(v, values[0]) << ranks;
+        mixed += values.size() > 1 && values[0] > 0.0 && values[0] < 1.0;
+    }
+    EXPECT_GT(mixed, 0);
 }
 
 // Calibrated once against level 0 (100 iterations, the last 40 of them
@@ -110,7 +125,7 @@ TEST_F(CompressionLevels, LevelFourSolvesWithTieAveragedEarlyIterations) {
 // little.
 TEST_F(CompressionLevels, ResultsAfterASolveAreCloseToLevelZero) {
     constexpr int kSteps = 100;
-    constexpr f64 kTolerance = 0.5;  // of a pot of 100
+    constexpr f64 kTolerance = 0.05;  // of a pot of 100
     solve(0, kSteps);
     const std::vector<f64> level0 = results();
     ASSERT_EQ(level0.size(), 3u);

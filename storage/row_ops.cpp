@@ -60,6 +60,11 @@ void average_tie_groups(u16* row, i32 hands, const std::vector<i16>& tie_groups)
     for (const i16 length : tie_groups) {
         if (h >= hands) return;
         if (length < 1) continue;
+        // A run of one hand is its own mean (most runs are).
+        if (length == 1) {
+            ++h;
+            continue;
+        }
         const i32 g = std::min<i32>(length, hands - h);
         u32 sum = 0;
         for (i32 j = 0; j < g; ++j) sum += row[h + j];

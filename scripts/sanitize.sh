@@ -6,7 +6,8 @@
 #               case checks which instructions start-up executes, and the
 #               sanitizer runtime does not run under qemu-user).
 #   build-tsan  thread sanitizer: the solver thread, the queries made while it
-#               runs and the schedulers of the work items.
+#               runs (with uncompressed river stores and at compression
+#               levels 2 and 4) and the schedulers of the work items.
 #
 # The thread sanitizer build uses Clang with LLVM's OpenMP runtime, whose
 # Archer tool tells the sanitizer about the team's fork, barriers and join:

@@ -149,6 +149,30 @@ TEST(PaletteQuantiser, SelectionMatchesASortedCopy) {
     select_by_component(same.data(), 0, 200000, 0, 150000);
 }
 
+// Mend: the split index (split entry - first) x n / (last - first) passes
+// 2^31 from 8.4 million pixels on at a split 255 entries in; it is 64-bit.
+TEST(PaletteQuantiser, SplitIndexOfLargeImages) {
+    const u64 n = 8500000;
+    Pixels pixels(4 * n, 0);
+    u64 count[256] = {};
+    for (u64 i = 0; i < n; ++i) {
+        const u8 v = static_cast<u8>((i * 2654435761u) >> 13);
+        pixels[4 * i] = v;
+        ++count[v];
+    }
+    const u64 k = 255 * n / 256;
+    u32 want = 0;
+    for (u64 below = count[0]; below <= k; below += count[++want]) {
+    }
+    PaletteTree tree;
+    tree.depth = 8;
+    // The left range has no split of its own (distance 0); only the root's
+    // split is looked at.
+    build_palette_tree(pixels.data(), n, 0, 256, 255, 0, 1, false, tree);
+    EXPECT_EQ(tree.split_component[1], 0);
+    EXPECT_EQ(tree.split_value[1], want);
+}
+
 PaletteTree black_and_white() {
     PaletteTree tree;
     tree.depth = 2;

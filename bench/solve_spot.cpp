@@ -18,8 +18,8 @@
 #include "shell/settings.h"
 #include "solver/results.h"
 #include "solver/solver_thread.h"
-#include "storage/block_arena.h"
 #include "solver/work_items.h"
+#include "storage/block_arena.h"
 #include "tree/tree.h"
 
 namespace {

@@ -91,3 +91,8 @@ const u8* unpack_row(u16* out, i32 n, const u8* in) {
     static const UnpackFn chosen = cpu_has_avx2_set() ? unpack_row_avx2 : unpack_row_generic;
     return chosen(out, n, in);
 }
+
+bool unpack_row_exact(u16* out, i32 n, const u8* buffer, i32 length) {
+    if (length < 0 || length > packed_u16_row_max_bytes(n)) return false;
+    return unpack_row(out, n, buffer) == buffer + length;
+}

@@ -193,23 +193,31 @@ std::vector<SectionArray> strategy_arrays(Tree& tree) {
 
 }  // namespace
 
-std::vector<u8> write_tree_archive(const ArchiveOptions& options) {
+std::vector<u8> write_tree_archive(const ArchiveOptions& options, ArchiveLayout* layout) {
+    ArchiveLayout ignored;
+    ArchiveLayout& at = layout ? *layout : ignored;
     Tree& tree = *g_tree;
     const i32 v = options.version;
     ArchiveBytes out;
     out.put_bytes("AI6:", 4).i32v(v);
     if (v >= 4) out.u8v(options.omit_values ? 1 : 0);
+    at.masks = out.bytes.size();
     out.u64v(g_flop_mask).u64v(g_turn_mask).u64v(g_river_mask);
     for (const f64 p : g_pot_args) out.f64v(p);
+    at.ranges = out.bytes.size();
     for (const std::vector<f64>& range : g_ranges) {
         out.put_bytes(range.data(), sizeof(f64) * range.size());
     }
+    at.lines = out.bytes.size();
     write_line_node(out, *g_line_tree);
+    at.settings = out.bytes.size();
     out.u32v(tree.flags).i32v(tree.forget_level).i32v(tree.results_iteration);
     for (const f64 x : tree.pass_results) out.f64v(x);
     out.f64v(tree.mean_ev).f64v(tree.exploitability);
+    at.level = out.bytes.size();
     out.u32v(static_cast<u32>(g_actual_compression));
     out.u32v(tree.iteration);
+    at.node_part = out.bytes.size();
     const bool stores = !(forgotten(tree) && v >= 4);
     for (TreeNode& node : tree.nodes) {
         if (records_written(tree, node, v)) {
@@ -220,9 +228,11 @@ std::vector<u8> write_tree_archive(const ArchiveOptions& options) {
         if (node.strategy_sums) write_store(out, *node.strategy_sums, v);
     }
     if (v < 4) return out.bytes;
+    at.counts = out.bytes.size();
     for_each_written_record(tree, v, [&](const NodeResultRecord& r) {
         for (int a = 2; a < 6; ++a) out.u32v(static_cast<u32>(std::max(r.arrays[a].count, 0)));
     });
+    at.sections = out.bytes.size();
     if (!options.omit_values) {
         const std::vector<u8> section = coded_section(options.result_codec, result_arrays(tree, v));
         out.put_bytes(section.data(), section.size());

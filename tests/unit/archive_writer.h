@@ -45,10 +45,22 @@ struct ArchiveOptions {
     u8 strategy_codec = 2;
 };
 
+// Where the parts of a written archive begin.
+struct ArchiveLayout {
+    std::size_t masks = 0;
+    std::size_t ranges = 0;
+    std::size_t lines = 0;
+    std::size_t settings = 0;
+    std::size_t level = 0;
+    std::size_t node_part = 0;  // after the iteration counter
+    std::size_t counts = 0;     // version 4 on
+    std::size_t sections = 0;   // version 4 on
+};
+
 // The current tree (`g_tree`, whose data-format version should be the
 // archive's), the line tree and the shell's board, pot and ranges, with the
 // compression level in use, as the archive of that version holds them.
-std::vector<u8> write_tree_archive(const ArchiveOptions& options);
+std::vector<u8> write_tree_archive(const ArchiveOptions& options, ArchiveLayout* layout = nullptr);
 
 // The coded form of arrays for a section: writes each array through a codec
 // writer of the given id and returns the section (24 channels, each a u64

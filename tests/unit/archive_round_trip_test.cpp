@@ -88,3 +88,57 @@ INSTANTIATE_TEST_SUITE_P(Matrix, ArchiveRoundTrip, ::testing::ValuesIn(round_tri
                          case_name);
 
 }  // namespace
+
+namespace {
+
+struct ForgetCase {
+    const ArchiveSpot* spot;
+    i32 level;
+    i32 version;
+};
+
+class ForgottenRoundTrip : public ArchiveTest, public ::testing::WithParamInterface<ForgetCase> {};
+
+// Trees with forgotten streets: the streets kept answer as written, the
+// result records come back as the version keeps them, the tree stays
+// incomplete and its cached results are those of the archive.
+TEST_P(ForgottenRoundTrip, KeptStreetsAndRecordsAsWritten) {
+    const ForgetCase& c = GetParam();
+    build_solved(*c.spot, true, c.version, 0, 70);
+    ASSERT_FALSE(HasFatalFailure());
+    forget_streets_for_test(c.level);
+    ArchiveOptions options;
+    options.version = c.version;
+    // From version 3 the records of the streets after the forget level are
+    // left out.
+    const RecordSnapshot records = record_snapshot(c.version >= 3 ? c.level : 3);
+    const TreeAnswers written = tree_answers(c.level - 1);
+    check_round_trip(options, c.level - 1);
+    EXPECT_EQ(g_tree->forget_level, c.level);
+    EXPECT_NE(g_tree->flags & kTreeIncomplete, 0u);
+    expect_records_match(record_snapshot(), records, c.version, 0.0);
+    EXPECT_EQ(run_line("go"), "ERROR: go incomplete tree\n");
+    EXPECT_EQ(tree_answers(c.level - 1).results, written.results);
+}
+
+std::vector<ForgetCase> forget_cases() {
+    std::vector<ForgetCase> cases;
+    for (i32 v = 0; v <= 3; ++v) {
+        cases.push_back({&kFlopSpot, 2, v});
+        cases.push_back({&kFlopRiverSpot, 3, v});
+        cases.push_back({&kFlopRiverSpot, 2, v});
+        cases.push_back({&kTurnSpot, 3, v});
+    }
+    return cases;
+}
+
+std::string forget_name(const ::testing::TestParamInfo<ForgetCase>& info) {
+    const ForgetCase& c = info.param;
+    const char* root = c.spot == &kTurnSpot ? "Turn" : c.spot == &kFlopSpot ? "Flop" : "FlopRiver";
+    return std::string(root) + "L" + std::to_string(c.level) + "V" + std::to_string(c.version);
+}
+
+INSTANTIATE_TEST_SUITE_P(Forgotten, ForgottenRoundTrip, ::testing::ValuesIn(forget_cases()),
+                         forget_name);
+
+}  // namespace

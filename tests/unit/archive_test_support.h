@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -16,8 +18,11 @@
 #include "queries/node_path.h"
 #include "query_test_support.h"
 #include "shell/command_reply.h"
+#include "solver/results.h"
 #include "solver/solve_reset.h"
 #include "solver/solver_pass.h"
+#include "storage/block_walks.h"
+#include "storage/node_data.h"
 #include "storage/node_data_factory.h"
 #include "tree/line_tree.h"
 #include "tree/tree.h"
@@ -147,3 +152,97 @@ protected:
         QueryTest::TearDown();
     }
 };
+
+// Forgets the streets from `level` on as the forget command does: an
+// evaluation leaves its values in the result records of the chance-opened
+// nodes, the reach of both players at the forget level goes into arrays 0
+// and 1 scaled to sum 200, and the stores of the forgotten streets go.
+inline void forget_streets_for_test(i32 level) {
+    Tree& tree = *g_tree;
+    store_results_summary(tree, measure_tree(tree));
+    NodeWorkRecord root;
+    root.tree = &tree;
+    root.node = &tree.nodes[0];
+    root.turn = tree.root_board_index;
+    root.river = tree.root_river_index;
+    for (int p = 0; p < 2; ++p) {
+        DoubleArray& reach = p == 0 ? root.second_reach : root.opponent_reach;
+        const std::vector<f64>& weights = tree.root_weights.weights[p];
+        reach.resize(static_cast<i32>(weights.size()));
+        for (std::size_t h = 0; h < weights.size(); ++h) reach.data[h] = weights[h];
+    }
+    NodeWorkRecords records;
+    allocate_node_work_records(root, static_cast<u32>(level), records);
+    for (const auto& w : records) {
+        NodeResultRecord& r = w->node->results[level == 3 ? static_cast<std::size_t>(w->turn) : 0];
+        for (int p = 0; p < 2; ++p) {
+            const DoubleArray& reach = p == 0 ? w->second_reach : w->opponent_reach;
+            f64 sum = 0.0;
+            for (i32 h = 0; h < reach.count; ++h) sum += reach.data ? reach.data[h] : 0.0;
+            r.arrays[p].resize(reach.count);
+            for (i32 h = 0; h < reach.count; ++h) {
+                const f64 x = reach.data ? reach.data[h] : 0.0;
+                r.arrays[p].data[h] = sum > 0x1p-52 ? x * (200.0 / sum) : x;
+            }
+            r.reach_recomputable[p] = 1;
+        }
+        r.reach_frozen = 1;
+    }
+    for (TreeNode& node : tree.nodes) {
+        if (static_cast<i32>(node.street) < level) continue;
+        node.regrets.reset();
+        node.strategy_sums.reset();
+        node.stores_prepared = 0;
+    }
+    tree.flags = (tree.flags | kTreeIncomplete) & ~kTreeNew;
+    tree.forget_level = level;
+}
+
+// Every result record of the tree, arrays as plain vectors; the records of
+// nodes on streets above `kept_street` read as empty, as an archive that
+// leaves them out loads them.
+using RecordSnapshot = std::vector<std::vector<std::vector<f64>>>;
+inline RecordSnapshot record_snapshot(i32 kept_street = 3) {
+    RecordSnapshot records;
+    for (const TreeNode& node : g_tree->nodes) {
+        for (const NodeResultRecord& r : node.results) {
+            std::vector<std::vector<f64>> arrays;
+            if (static_cast<i32>(node.street) > kept_street) {
+                records.emplace_back(6);
+                continue;
+            }
+            for (const DoubleArray& a : r.arrays) {
+                std::vector<f64> values(static_cast<std::size_t>(std::max(a.count, 0)), 0.0);
+                for (i32 h = 0; h < a.count && a.data; ++h) values[static_cast<std::size_t>(h)] = a.data[h];
+                arrays.push_back(std::move(values));
+            }
+            records.push_back(std::move(arrays));
+        }
+    }
+    return records;
+}
+
+// Arrays equal within what the version keeps: exactly in f64 (before
+// version 2), to float precision (2 and 3), to 1/150 for the reach and 0.01
+// for the values from version 4 on, where recomputed reach arrays follow the
+// stored per-mille strategies (`reach_tolerance`).
+inline void expect_records_match(const RecordSnapshot& loaded, const RecordSnapshot& written,
+                                 i32 version, f64 reach_tolerance) {
+    ASSERT_EQ(loaded.size(), written.size());
+    for (std::size_t k = 0; k < loaded.size(); ++k) {
+        for (std::size_t a = 0; a < 6; ++a) {
+            const std::vector<f64>& x = loaded[k][a];
+            const std::vector<f64>& y = written[k][a];
+            ASSERT_EQ(x.size(), y.size()) << "record " << k << " array " << a;
+            for (std::size_t h = 0; h < x.size(); ++h) {
+                f64 tolerance = 0.0;
+                if (version >= 4) {
+                    tolerance = a < 2 ? std::max(reach_tolerance, 0.5 / 150.0) : 0.005 + 1e-9;
+                } else if (version >= 2) {
+                    tolerance = std::fabs(y[h]) * 1e-7;
+                }
+                EXPECT_NEAR(x[h], y[h], tolerance) << "record " << k << " array " << a << " hand " << h;
+            }
+        }
+    }
+}

@@ -2,22 +2,21 @@
 // length and that many bytes, which together carry one codec stream (the
 // codec id is the first byte of channel 0). The section is kept in memory and
 // decoded with the codecs' checked reader, so that a damaged stream, an
-// exhausted channel or an unknown codec id fails the load with a reason
-// instead of ending the process.
+// exhausted channel or an unknown codec id fails the load with the codec's
+// reason instead of ending the process.
 #pragma once
 
 #include <memory>
 #include <vector>
 
+#include "codecs/memory_channels.h"
 #include "platform/int_types.h"
 #include "tree/archive_reader.h"
-
-class CodecReader;
 
 class ChannelReader {
 public:
     // Reads the section's 24 channels from the archive and creates the
-    // decoder. Lengths beyond the bytes left fail as a short read; a stream
+    // decoder. A length beyond the bytes left fails as a short read; a stream
     // the codecs refuse throws IOException with their reason.
     explicit ChannelReader(Reader& in);
     ~ChannelReader();
@@ -32,15 +31,9 @@ public:
     // it holds for every codec.
     void read_u16s(u16* out, i32 n);
 
-    // The channel callback of the decoder: copies the next `length` bytes of
-    // `channel`; reading past a channel's end throws "invalid file".
-    static void read_channel(void* context, i32 channel, void* data, i32 length);
-
 private:
-    struct Channel {
-        std::vector<u8> bytes;
-        u64 position = 0;
-    };
-    std::vector<Channel> channels_;
+    std::vector<u8> channels_[kCodecChannels];
+    ChannelSource source_;
     CodecReader* decoder_ = nullptr;
+    std::vector<u32> wide_;
 };

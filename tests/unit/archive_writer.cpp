@@ -7,6 +7,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "codecs/codec.h"
+#include "codecs/memory_channels.h"
 #include "shell/settings.h"
 #include "storage/block_node_data.h"
 #include "storage/packed_row.h"
@@ -260,6 +262,26 @@ std::string temp_archive_path(const std::string& name) {
     return ::testing::TempDir() + "vostrel_" + id + "_" + name + ".bin";
 }
 
-std::vector<u8> coded_section(u8, const std::vector<SectionArray>&) {
-    throw std::logic_error("coded sections need the codec front end");
+std::vector<u8> coded_section(u8 codec, const std::vector<SectionArray>& arrays) {
+    ChannelBytes channels;
+    CodecStats stats;
+    CodecWriter* writer =
+        codec_create_encoder(codec, nullptr, nullptr, ChannelBytes::append, &channels, &stats);
+    if (!writer) throw std::logic_error("no writer for this codec id");
+    std::vector<u16> narrow;
+    for (const SectionArray& a : arrays) {
+        const i32 n = static_cast<i32>(a.values.size());
+        if (!a.sixteen_bit) {
+            codec_write_u32_array(writer, a.values.data(), nullptr, n);
+            continue;
+        }
+        narrow.assign(a.values.begin(), a.values.end());
+        codec_write_u16_array(writer, narrow.data(), nullptr, n);
+    }
+    codec_destroy(writer);
+    ArchiveBytes out;
+    for (const std::vector<u8>& channel : channels.channel) {
+        out.u64v(channel.size()).put_bytes(channel.data(), channel.size());
+    }
+    return out.bytes;
 }

@@ -105,3 +105,65 @@ TEST_P(ArchiveCorruption, EveryDamageIsOneLine) {
 INSTANTIATE_TEST_SUITE_P(Versions, ArchiveCorruption, ::testing::Values(0, 1, 2, 3, 4, 5));
 
 }  // namespace
+
+namespace {
+
+struct SectionSweep {
+    i32 version;
+    u8 codec;
+};
+
+class SectionCorruption : public ArchiveCorruption {};
+
+// A turn tree with forgotten rivers: no store records, a result section and
+// a strategy section, every byte of which is swept near its head and along
+// a short stride after.
+TEST_P(SectionCorruption, EveryDamageIsOneLine) {
+    const i32 v = 4 + GetParam() / 3;
+    const u8 codec = static_cast<u8>(GetParam() % 3);
+    build_solved(kTurnSpot, false, v, 0, 70);
+    forget_streets_for_test(3);
+    ArchiveOptions options;
+    options.version = v;
+    options.result_codec = codec;
+    options.strategy_codec = codec;
+    ArchiveLayout at;
+    const std::vector<u8> good = write_tree_archive(options, &at);
+    std::set<std::size_t> positions;
+    for (std::size_t i = at.lines; i < at.node_part + 64; ++i) positions.insert(i);
+    for (std::size_t i = at.counts; i < good.size(); i += i < at.sections + 512 ? 1 : 29) {
+        positions.insert(i);
+    }
+    for (std::size_t i = 0; i < good.size(); i += 1009) positions.insert(i);
+
+    for (const std::size_t n : positions) {
+        expect_one_line(std::vector<u8>(good.begin(), good.begin() + static_cast<long>(n)),
+                        "prefix " + std::to_string(n));
+        ASSERT_FALSE(HasFatalFailure());
+    }
+    for (const std::size_t i : positions) {
+        std::vector<u8> bytes = good;
+        bytes[i] = static_cast<u8>(bytes[i] ^ 0xFF);
+        expect_one_line(bytes, "byte " + std::to_string(i));
+        ASSERT_FALSE(HasFatalFailure());
+        bytes = good;
+        bytes[i] = static_cast<u8>(bytes[i] + 1);
+        expect_one_line(bytes, "byte+1 " + std::to_string(i));
+        ASSERT_FALSE(HasFatalFailure());
+    }
+    // Channel lengths of both sections set to extremes.
+    for (std::size_t channel = 0; channel < 24; channel += 5) {
+        for (const u64 value : {~u64{0}, u64{1} << 63, u64{0x7FFFFFFF}, u64{0}}) {
+            std::vector<u8> bytes = good;
+            std::memcpy(bytes.data() + at.sections, &value, sizeof value);
+            expect_one_line(bytes, "length of channel 0");
+            ASSERT_FALSE(HasFatalFailure());
+        }
+    }
+    expect_one_line(good, "good");
+    EXPECT_EQ(run_line("is_tree_present"), "true\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(VersionsAndCodecs, SectionCorruption, ::testing::Range(0, 6));
+
+}  // namespace

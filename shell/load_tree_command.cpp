@@ -7,6 +7,7 @@
 
 #include "shell/archive_head_reading.h"
 #include "shell/command_reply.h"
+#include "shell/compression_level.h"
 #include "shell/settings.h"
 #include "shell/tree_commands.h"
 #include "solver/solve_reset.h"
@@ -59,17 +60,6 @@ std::unique_ptr<Tree> build_from_head(const ArchiveHead& head, LineFlattening& f
     return tree;
 }
 
-// A compressed level whose store kinds this build lacks cannot be read: its
-// river records are of a kind the stores here do not have.
-void require_store_kinds(const ArchiveHead& head) {
-    if (head.root_street() != static_cast<i32>(kStreetFlop)) return;
-    const StoreModes wanted = store_modes_of_level(static_cast<i32>(head.compression_level));
-    const StoreModes granted = available_store_modes(wanted);
-    if (granted.regrets != wanted.regrets || granted.strategy != wanted.strategy) {
-        throw IOException(kUnsupportedFormat);
-    }
-}
-
 // Fresh stores for the archive's level, then the node data. The tree is not
 // current yet, so that a failure leaves none.
 void read_node_data(Tree& tree, const ArchiveHead& head, Reader& in) {
@@ -99,9 +89,9 @@ void take_settings(ArchiveHead& head, const LineFlattening& flat) {
 void load_archive(const std::string& path) {
     FileReader in(path);
     ArchiveHead head = read_archive_head(in);
-    require_store_kinds(head);
     LineFlattening flat;
     std::unique_ptr<Tree> tree = build_from_head(head, flat);
+    check_range_weights_for_level(*tree, static_cast<i32>(head.compression_level));
 
     // From here on the previous tree is gone, whatever happens.
     release_tree();

@@ -11,6 +11,7 @@
 #include "cards/hand_tables.h"
 #include "platform/memory_status.h"
 #include "shell/command_reply.h"
+#include "shell/compression_level.h"
 #include "shell/output.h"
 #include "shell/range_board_commands.h"
 #include "shell/settings.h"
@@ -28,15 +29,11 @@ bool solver_thread_running() {
 
 namespace {
 
-constexpr int kRanks = 13;
-constexpr int kSuits = 4;
 constexpr int kStreets = 4;  // indexed by street 1..3
 // Node weights of `node_count`: one turn node stands for 49 turn cards, one
 // river node for 49 x 48 runouts.
 constexpr u32 kStreetMultiplier[kStreets] = {0, 1, 49, 2352};
 constexpr f64 kNoReference = -9999.0;
-// The automatic level keeps 15 % of the available memory free.
-constexpr f64 kMemoryBudgetShare = 0.85;
 
 void refuse_while_solving() {
     if (solver_thread_running()) throw_command_error("Can't do that when solver is running");
@@ -115,26 +112,6 @@ std::unique_ptr<Tree> make_tree_or_fail(const TreeSpec& spec) {
     }
 }
 
-int flop_suit_count() {
-    int suits = 0;
-    for (int suit = 0; suit < kSuits; ++suit) {
-        if ((g_flop_mask >> (suit * kRanks)) & ((u64{1} << kRanks) - 1)) ++suits;
-    }
-    return suits;
-}
-
-// Level by how far the uncompressed data overshoots the memory budget; a
-// rainbow flop compresses worse, so it moves to the next level sooner.
-i32 level_for_budget(f64 budget, f64 need) {
-    const bool rainbow = flop_suit_count() == 3;
-    const f64 level2 = rainbow ? 0.39 * 0.8 : 0.39;
-    const f64 level3 = rainbow ? 0.31 * 0.8 : 0.31;
-    if (budget > 0.58 * need) return 1;
-    if (budget > level2 * need) return 2;
-    if (budget > level3 * need) return 3;
-    return 4;
-}
-
 void reset_or_fail(Tree& tree, StoreModes modes) {
     const u32 pair[2] = {modes.regrets, modes.strategy};
     if (reset_solve(tree, pair)) return;
@@ -142,33 +119,27 @@ void reset_or_fail(Tree& tree, StoreModes modes) {
     throw_command_error("out of memory");
 }
 
-// The level that the uncompressed size figures of the tree and the available
-// physical memory call for.
-i32 automatic_level(Tree& tree) {
-    reset_or_fail(tree, StoreModes{});
+// The level that the tree's uncompressed size figures and the available
+// physical memory call for. The figures do not depend on the store kinds, so
+// a tree that has been reset already has them.
+i32 automatic_level(Tree& tree, bool sized) {
+    if (!sized) reset_or_fail(tree, StoreModes{});
     const TreeSizeStats& stats = tree.size_stats;
     const i64 need =
         static_cast<i64>(stats.data_sizes[1] + stats.data_sizes[2] + stats.data_sizes[3]);
-    const u64 available = available_physical_memory(memory_status());
-    const i64 budget = static_cast<i64>(static_cast<f64>(available) * kMemoryBudgetShare);
-    if (need < budget) return 0;
-    return level_for_budget(static_cast<f64>(budget), static_cast<f64>(need));
+    const i32 level = automatic_compression_level(need, available_physical_memory(memory_status()),
+                                                  rainbow_flop(tree.board_mask));
+    out_printf("#auto compression level %d\n", level);
+    return level;
 }
 
-// A level whose store kinds this build lacks runs as level 0.
-i32 level_in_use(i32 level) {
-    const StoreModes wanted = store_modes_of_level(level);
-    const StoreModes granted = available_store_modes(wanted);
-    const bool same = granted.regrets == wanted.regrets && granted.strategy == wanted.strategy;
-    return same ? level : 0;
-}
-
-// Chooses the compression level from the setting and resets the tree's solve
-// with its modes; returns the level in use.
-i32 prepare_solve(Tree& tree) {
+// The level that the setting calls for, checked against the tree's range
+// weights. `sized`: the tree has been reset before (a present tree), so its
+// size figures stand.
+i32 choose_level(Tree& tree, bool sized) {
     const i32 setting = g_compression_setting;
-    const i32 level = level_in_use(setting < 0 ? automatic_level(tree) : setting);
-    reset_or_fail(tree, store_modes_of_level(level));
+    const i32 level = setting < 0 ? automatic_level(tree, sized) : setting;
+    check_range_weights_for_level(tree, level);
     return level;
 }
 
@@ -259,7 +230,8 @@ void build_tree_dispatch() {
     }
     std::unique_ptr<Tree> tree = make_tree_or_fail(spec_of(flat, root_street));
     tree->pot = g_pot;
-    const i32 level = prepare_solve(*tree);
+    const i32 level = choose_level(*tree, false);
+    reset_or_fail(*tree, store_modes_of_level(level));
 
     install_tree(std::move(tree));
     g_root_street = root_street;
@@ -290,16 +262,25 @@ void cmd_free_tree(const Tokens&) {
 void set_compression_setting(i32 setting) {
     const bool present = g_tree_present && g_tree;
     if (present) refuse_while_solving();
+    const i32 previous = g_compression_setting;
     g_compression_setting = setting;
     if (!present) return;
+    i32 level = 0;
     try {
-        g_actual_compression = prepare_solve(*g_tree);
+        level = choose_level(*g_tree, true);
+    } catch (const CommandError&) {
+        g_compression_setting = previous;
+        throw;
+    }
+    try {
+        reset_or_fail(*g_tree, store_modes_of_level(level));
     } catch (const CommandError&) {
         // A tree whose stores could not be made cannot be solved or queried.
         release_tree();
         g_tree_present = 0;
         throw;
     }
+    g_actual_compression = level;
 }
 
 void cmd_node_count(const Tokens&) {

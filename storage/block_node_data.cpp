@@ -23,28 +23,6 @@ void default_strategy(std::vector<DoubleArray>& out, i32 actions, i32 hands,
     fill_defaults(out, defaults);
 }
 
-// The output rows of a shaped `average_strategy` result as the row-set
-// kernels take them; a node with more actions than the stack list holds
-// (none that a betting tree builds) gets a list on the heap.
-class OutputRows {
-public:
-    explicit OutputRows(std::vector<DoubleArray>& out) {
-        const std::size_t actions = out.size();
-        if (actions > kOnStack) heap_.resize(actions);
-        rows_ = actions > kOnStack ? heap_.data() : stack_;
-        for (std::size_t a = 0; a < actions; ++a) rows_[a] = out[a].data;
-    }
-    OutputRows(const OutputRows&) = delete;
-    OutputRows& operator=(const OutputRows&) = delete;
-    f64* const* rows() const { return rows_; }
-
-private:
-    static constexpr std::size_t kOnStack = 16;
-    f64* stack_[kOnStack];
-    std::vector<f64*> heap_;
-    f64** rows_;
-};
-
 }  // namespace
 
 BlockNodeData::BlockNodeData(const NodeDataLayout& layout)

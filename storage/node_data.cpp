@@ -14,7 +14,7 @@ u64 NodeDataBase::min_record_bytes(i32) const {
     return 0;
 }
 
-BlockArena* NodeDataBase::open_block(BlockArena*, i32, i32) {
+BlockArena* NodeDataBase::open_block(BlockArena*, i32, i64) {
     return nullptr;
 }
 

@@ -99,7 +99,7 @@ public:
 
     // Decoding and re-encoding of a compressed river block around one split's
     // work; the uncompressed kinds have nothing to do and answer nullptr.
-    virtual BlockArena* open_block(BlockArena* shared, i32 block, i32 count);
+    virtual BlockArena* open_block(BlockArena* shared, i32 block, i64 count);
     virtual BlockArena* close_block(BlockArena* shared, i32 block, bool write_back);
 
     virtual BlockEntry& entry(i32 turn, i32 river) = 0;

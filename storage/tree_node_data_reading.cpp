@@ -4,7 +4,10 @@
 #include <cfloat>
 #include <vector>
 
+#include "codecs/codec.h"
+#include "storage/block_arena.h"
 #include "storage/block_walks.h"
+#include "storage/compressed_node_data.h"
 #include "storage/node_data.h"
 #include "tree/channel_reader.h"
 #include "tree/result_record_reading.h"
@@ -186,6 +189,95 @@ void copy_values(DoubleArray& out, const std::vector<f64>& values) {
     for (std::size_t i = 0; i < values.size(); ++i) out.data[i] = values[i];
 }
 
+NodeDataBase* store_of(TreeNode& node, BlockStore kind) {
+    return kind == BlockStore::regrets ? node.regrets.get() : node.strategy_sums.get();
+}
+
+bool opens_river(const TreeNode& node) {
+    return node.is_decision() && node.street == kStreetRiver &&
+           (!node.parent || node.parent->street < kStreetRiver);
+}
+
+// The river decision nodes from `node` down, a node before its children, in
+// the order of the block walks.
+void river_decisions(Tree& tree, TreeNode& node, std::vector<TreeNode*>& out) {
+    if (!node.is_decision()) return;
+    if (node.street == kStreetRiver) out.push_back(&node);
+    for (const u32 child : node.children) river_decisions(tree, tree.nodes[child], out);
+}
+
+// Calls visit(record, kind) for every split of every walk of compressed
+// river stores: a node that opens the river, a turn board, a store kind.
+template <class Visit>
+void for_each_compressed_walk(Tree& tree, Visit&& visit) {
+    if (tree.store_modes[0] == 0 && tree.store_modes[1] == 0) return;
+    const i32 boards = static_cast<i32>(tree.street_data->boards.size());
+    for (TreeNode& node : tree.nodes) {
+        if (!opens_river(node)) continue;
+        for (i32 b = 0; b < boards; ++b) {
+            NodeWorkRecord record;
+            record.tree = &tree;
+            record.node = &node;
+            record.turn = b;
+            for (const BlockStore kind : {BlockStore::regrets, BlockStore::strategy_sums}) {
+                visit(record, kind);
+            }
+        }
+    }
+}
+
+// Each compressed store that is the first of its player in a walk owns that
+// walk's arena, created for the walk's value count.
+void assign_walk_counts(Tree& tree) {
+    std::vector<std::pair<CompressedNodeData*, std::vector<i64>>> counts;
+    auto counts_of = [&](CompressedNodeData* store) -> std::vector<i64>& {
+        for (auto& entry : counts) {
+            if (entry.first == store) return entry.second;
+        }
+        counts.emplace_back(store, std::vector<i64>(tree.street_data->boards.size(), 0));
+        return counts.back().second;
+    };
+    for_each_compressed_walk(tree, [&](NodeWorkRecord& record, BlockStore kind) {
+        u64 totals[2] = {0, 0};
+        walk_count_values(record, kind, totals);
+        std::vector<TreeNode*> nodes;
+        river_decisions(tree, *record.node, nodes);
+        bool seen[2] = {false, false};
+        for (TreeNode* node : nodes) {
+            auto* store = dynamic_cast<CompressedNodeData*>(store_of(*node, kind));
+            if (!store || seen[node->player]) continue;
+            seen[node->player] = true;
+            counts_of(store)[static_cast<std::size_t>(record.turn)] =
+                static_cast<i64>(totals[node->player]);
+        }
+    });
+    for (auto& [store, per_block] : counts) store->set_walk_counts(std::move(per_block));
+}
+
+// Decodes every loaded block once, as the solver will, with checked readers:
+// a damaged arena is refused here rather than met inside a pass.
+void verify_loaded_arenas(Tree& tree) {
+    for_each_compressed_walk(tree, [&](NodeWorkRecord& record, BlockStore kind) {
+        u64 totals[2] = {0, 0};
+        walk_count_values(record, kind, totals);
+        BlockArena* arenas[2] = {nullptr, nullptr};
+        try {
+            walk_open_blocks(record, arenas, kind, totals, true);
+        } catch (const CodecError& error) {
+            throw IOException(error.what());
+        }
+        bool exact = true;
+        for (BlockArena* arena : arenas) {
+            if (!arena) continue;
+            exact = exact && (!arena->has_data() || arena->read_to_end());
+            arena->end_read();
+        }
+        BlockArena* closing[2] = {nullptr, nullptr};
+        walk_close_blocks(record, closing, kind, false);
+        if (!exact) throw_invalid_file();
+    });
+}
+
 }  // namespace
 
 u64 min_node_data_bytes(const Tree& tree, i32 version, bool values_omitted) {
@@ -199,7 +291,9 @@ u64 min_node_data_bytes(const Tree& tree, i32 version, bool values_omitted) {
 
 void read_tree_node_data(Tree& tree, Reader& in, bool values_omitted) {
     tree.iteration = read_u32(in);
+    assign_walk_counts(tree);
     for (TreeNode& node : tree.nodes) read_node_part(tree, node, in);
+    verify_loaded_arenas(tree);
     if (in.version < kFirstCodedVersion) return;
     read_array_counts(tree, in);
     if (!values_omitted) read_result_values(tree, in);

@@ -20,6 +20,7 @@ struct RoundTripCase {
     int iterations;
     // Codec of the result section from version 4; -1 leaves the values out.
     int codec = -1;
+    i32 level = 0;
 };
 
 // Strategy blocks equal up to `tolerance` per value (per-mille strategies).
@@ -89,8 +90,9 @@ class ArchiveRoundTrip : public ArchiveTest, public ::testing::WithParamInterfac
 
 TEST_P(ArchiveRoundTrip, LoadedTreeAnswersAsWritten) {
     const RoundTripCase& c = GetParam();
-    build_solved(*c.spot, c.isomorphism, c.version, 0, c.iterations);
+    build_solved(*c.spot, c.isomorphism, c.version, c.level, c.iterations);
     ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(g_actual_compression, c.level);
     ArchiveOptions options;
     options.version = c.version;
     options.omit_values = c.codec < 0;
@@ -116,7 +118,8 @@ TEST_P(ArchiveRoundTrip, LoadedTreeAnswersAsWritten) {
         }
         expect_records_match(loaded, expected, c.version, 0.0);
     });
-    EXPECT_EQ(run_line("ai6_get_actual_compression"), "compression 0\n");
+    EXPECT_EQ(run_line("ai6_get_actual_compression"),
+              "compression " + std::to_string(c.level) + "\n");
     EXPECT_EQ(run_line("is_tree_present"), "true\n");
 }
 
@@ -132,6 +135,11 @@ std::vector<RoundTripCase> round_trip_cases() {
     cases.push_back({&kFlopSpot, false, 5, 65});
     cases.push_back({&kFlopRiverSpot, true, 3, 62});
     cases.push_back({&kFlopRiverSpot, true, 4, 62});
+    for (i32 level = 1; level <= 4; ++level) {
+        cases.push_back({&kFlopRiverSpot, true, 5, 66, -1, level});
+        cases.push_back({&kFlopRiverSpot, true, 2, 66, -1, level});
+    }
+    cases.push_back({&kFlopRiverSpot, false, 4, 62, 1, 4});
     for (int codec = 0; codec < 3; ++codec) {
         cases.push_back({&kTurnSpot, true, 4, 70, codec});
         cases.push_back({&kFlopSpot, true, 5, 65, codec});
@@ -148,6 +156,7 @@ std::string case_name(const ::testing::TestParamInfo<RoundTripCase>& info) {
     std::string name =
         std::string(root) + (c.isomorphism ? "Iso" : "Plain") + "V" + std::to_string(c.version);
     if (c.codec >= 0) name += "Codec" + std::to_string(c.codec);
+    if (c.level > 0) name += "Level" + std::to_string(c.level);
     return name;
 }
 

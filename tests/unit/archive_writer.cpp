@@ -11,6 +11,9 @@
 #include "codecs/memory_channels.h"
 #include "shell/settings.h"
 #include "storage/block_node_data.h"
+#include "storage/coded_arena.h"
+#include "storage/compressed_node_data.h"
+#include "storage/packed_arena.h"
 #include "storage/packed_row.h"
 #include "storage/plain_node_data.h"
 #include "tree/line_tree.h"
@@ -96,6 +99,41 @@ void write_block_store(ArchiveBytes& out, Store& store, WriteRow write_row) {
     }
 }
 
+// An arena record; a block without arena gets an empty one.
+void write_arena(ArchiveBytes& out, const BlockArena* arena, u32 mode) {
+    if (mode == 1) {
+        const auto* packed = static_cast<const PackedArena*>(arena);
+        const i64 length = packed ? packed->write_mark() : 0;
+        out.i32v(static_cast<i32>(length)).put(packed ? packed->region().reserved : i64{0});
+        out.put(length);
+        if (length > 0) out.put_bytes(packed->region().base, static_cast<std::size_t>(length));
+        return;
+    }
+    const auto* coded = static_cast<const CodedArena*>(arena);
+    i64 length = 0;
+    for (i32 c = 0; c < kCodecChannels; ++c) {
+        const u32 size = coded ? static_cast<u32>(coded->joined_size(c)) : 0;
+        out.u32v(size).u32v(size);
+        length += size;
+    }
+    out.put(coded ? coded->region().reserved : i64{0}).put(length);
+    if (length > 0) out.put_bytes(coded->region().base, static_cast<std::size_t>(length));
+}
+
+void write_compressed(ArchiveBytes& out, CompressedNodeData& store) {
+    const NodeDataLayout& layout = store.layout();
+    bool any = false;
+    for (i32 b = 0; b < layout.blocks; ++b) {
+        for (u32 j = 0; j < layout.block_table()[b].entry_count; ++j) {
+            out.u32v(store.entry(b, static_cast<i32>(j)).flags);
+        }
+        any = any || store.arena(b) != nullptr;
+    }
+    out.u8v(any ? 1 : 0);
+    if (!any) return;
+    for (i32 b = 0; b < layout.blocks; ++b) write_arena(out, store.arena(b), store.mode());
+}
+
 void write_store(ArchiveBytes& out, NodeDataBase& store, i32 v) {
     if (auto* plain = dynamic_cast<PlainNodeData*>(&store)) return write_plain(out, *plain);
     if (auto* turn = dynamic_cast<CompositeNodeData*>(&store)) {
@@ -119,6 +157,7 @@ void write_store(ArchiveBytes& out, NodeDataBase& store, i32 v) {
             out.put(length).put_bytes(packed.data(), static_cast<std::size_t>(length));
         });
     }
+    if (auto* c = dynamic_cast<CompressedNodeData*>(&store)) return write_compressed(out, *c);
     throw std::logic_error("the archive writer does not know this store kind");
 }
 

@@ -5,6 +5,7 @@
 // undefined-behaviour sanitizers; the positions are every byte of the
 // structure (head fields, line tree, settings, records, stores' heads) and
 // a stride through the bulk (ranges and rows), so that a run stays short.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -165,5 +166,37 @@ TEST_P(SectionCorruption, EveryDamageIsOneLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(VersionsAndCodecs, SectionCorruption, ::testing::Range(0, 6));
+
+}  // namespace
+
+namespace {
+
+class ArenaCorruption : public ArchiveCorruption {};
+
+// A flop tree with compressed river stores, packed (level 2) or coded
+// (level 4): truncations and byte changes along the node part, where the
+// arena records are, each one line; damaged arenas are found by the decoding
+// of every loaded block at load time.
+TEST_P(ArenaCorruption, EveryDamageIsOneLine) {
+    build_solved(kFlopRiverSpot, true, 5, GetParam(), 66);
+    ArchiveOptions options;
+    options.omit_values = true;
+    ArchiveLayout at;
+    const std::vector<u8> good = write_tree_archive(options, &at);
+    const std::size_t step = std::max<std::size_t>(1, (good.size() - at.node_part) / 400);
+    for (std::size_t i = at.node_part; i < good.size(); i += step) {
+        expect_one_line(std::vector<u8>(good.begin(), good.begin() + static_cast<long>(i)),
+                        "prefix " + std::to_string(i));
+        ASSERT_FALSE(HasFatalFailure());
+        std::vector<u8> bytes = good;
+        bytes[i] = static_cast<u8>(bytes[i] ^ 0x5A);
+        expect_one_line(bytes, "byte " + std::to_string(i));
+        ASSERT_FALSE(HasFatalFailure());
+    }
+    expect_one_line(good, "good");
+    EXPECT_EQ(run_line("is_tree_present"), "true\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, ArenaCorruption, ::testing::Values(2, 4));
 
 }  // namespace

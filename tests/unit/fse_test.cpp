@@ -1,4 +1,4 @@
-// The FSE block coder: known-answer blocks of the specified encoder, every
+// The FSE block coder: known-answer blocks of this encoder, every
 // error code, round trips on random and adversarial blocks, the two processor
 // variants byte for byte, and the normalisation's properties and mends.
 #include "codecs/fse/fse.h"

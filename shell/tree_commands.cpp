@@ -51,16 +51,6 @@ i32 lowest_card(u64 mask) {
     return mask ? std::countr_zero(mask) : -1;
 }
 
-// The largest key of the line tree, truncated toward zero; saturates where
-// the 32-bit range ends.
-i32 effective_stack_of(const LineTreeNode& root) {
-    const f64 amount = max_line_amount(root, 0.0);
-    if (amount >= static_cast<f64>(std::numeric_limits<i32>::max())) {
-        return std::numeric_limits<i32>::max();
-    }
-    return static_cast<i32>(amount);
-}
-
 u64 combo_mask(u16 combo) {
     return g_protocol_mask[g_combo_to_protocol[combo]];
 }
@@ -79,12 +69,12 @@ u64 combo_mask(u16 combo) {
 
 // With flop isomorphism every combo of a hand class that avoids the flop must
 // carry the same weight, or isomorphic boards would not be equivalent.
-void check_class_weights(int player, const std::vector<u16>& combos) {
-    const std::vector<f64>& range = g_ranges[player];
+void check_class_weights(int player, const std::vector<f64>& range, u64 flop_mask,
+                         const std::vector<u16>& combos) {
     f64 reference = kNoReference;
     u16 reference_combo = 0;
     for (const u16 combo : combos) {
-        if (combo_mask(combo) & g_flop_mask) continue;
+        if (combo_mask(combo) & flop_mask) continue;
         const f64 weight = range[combo];
         if (reference < 0.0) {
             reference = weight;
@@ -93,15 +83,6 @@ void check_class_weights(int player, const std::vector<u16>& combos) {
         }
         if (std::fabs(weight - reference) > DBL_EPSILON) {
             throw_inconsistent_range(player, reference_combo, reference, combo, weight);
-        }
-    }
-}
-
-void check_range_consistency(i32 root_street) {
-    if (root_street != 1 || !g_isomorphism_by_street[1]) return;
-    for (int player = 0; player < 2; ++player) {
-        for (const std::vector<u16>& combos : g_hand_class_combos) {
-            check_class_weights(player, combos);
         }
     }
 }
@@ -219,10 +200,29 @@ void print_street_counts(const u32 by_street[kStreets]) {
 
 }  // namespace
 
-void build_tree_dispatch(bool choose_compression) {
+i32 effective_stack_of(const LineTreeNode& root) {
+    const f64 amount = max_line_amount(root, 0.0);
+    if (amount >= static_cast<f64>(std::numeric_limits<i32>::max())) {
+        return std::numeric_limits<i32>::max();
+    }
+    return static_cast<i32>(amount);
+}
+
+void check_range_consistency(const std::vector<f64> ranges[2], u64 flop_mask, i32 root_street,
+                             bool isomorphism) {
+    if (root_street != 1 || !isomorphism) return;
+    for (int player = 0; player < 2; ++player) {
+        for (const std::vector<u16>& combos : g_hand_class_combos) {
+            check_class_weights(player, ranges[player], flop_mask, combos);
+        }
+    }
+}
+
+void build_tree_dispatch() {
     const i32 root_street = root_street_of_board();
     const i32 effective_stack = effective_stack_of(*g_line_tree);
-    check_range_consistency(root_street);
+    check_range_consistency(g_ranges, g_flop_mask, root_street,
+                            g_isomorphism_by_street[root_street] != 0);
 
     LineFlattening flat;
     if (!collect_line_actions_dispatch(flat, *g_line_tree, -1, 0.0, g_pot, root_street)) {
@@ -230,14 +230,10 @@ void build_tree_dispatch(bool choose_compression) {
     }
     std::unique_ptr<Tree> tree = make_tree_or_fail(spec_of(flat, root_street));
     tree->pot = g_pot;
-    i32 level = g_actual_compression;
-    if (choose_compression) {
-        level = choose_level(*tree, false);
-        reset_or_fail(*tree, store_modes_of_level(level));
-    }
+    const i32 level = choose_level(*tree, false);
+    reset_or_fail(*tree, store_modes_of_level(level));
 
     install_tree(std::move(tree));
-    if (!choose_compression) set_new_tree_solver_defaults(static_cast<u32>(root_street));
     g_root_street = root_street;
     g_effective_stack = effective_stack;
     assign_line_indices(flat);
@@ -250,7 +246,7 @@ void cmd_build_tree(const Tokens&) {
     if (std::popcount(g_flop_mask) != 3) throw_command_error("board not set");
     if (g_line_tree->children.empty()) throw_command_error("lines not set");
     refuse_while_solving();
-    build_tree_dispatch(true);
+    build_tree_dispatch();
     g_ev_flag_from_file = 0;
     print_ok();
 }

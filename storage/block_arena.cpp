@@ -28,11 +28,11 @@ void reset_storage_rate_stats() {
 }
 
 void BlockArena::save(ArchiveWriter&) const {
-    throw std::logic_error("arena archive records are not supported");
+    throw std::logic_error("arena archives are not written");
 }
 
 void BlockArena::load(Reader&) {
-    throw std::logic_error("arena archive records are not supported");
+    throw std::logic_error("this arena kind has no archive record");
 }
 
 namespace {

@@ -48,10 +48,17 @@ public:
     virtual void read_u32(u32* out, const u32* reference, i32 n) = 0;
     virtual void read_u16(u16* out, const u16* reference, i32 n) = 0;
 
-    // Archive records; they come with the archive reader and throw
-    // std::logic_error until then.
+    // Archive records. The program writes none (`save` throws
+    // std::logic_error); `load` reads one into an arena created for the
+    // walk's value count, whose reservation bounds the data: a record that
+    // does not fit it, or whose lengths disagree, throws IOException
+    // "invalid file". Loaded data is decoded with checked readers until the
+    // next write cycle, so that the loader can try every block once.
     virtual void save(ArchiveWriter& out) const;
     virtual void load(Reader& in);
+    // After a read cycle of loaded data: whether the rows took exactly the
+    // bytes (every channel's bytes) that the record held.
+    virtual bool read_to_end() const = 0;
 };
 
 // The memory of one arena: `reserved` bytes of address space, taken at the

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cards/fail.h"
+#include "tree/archive_reader.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ CodedArena::~CodedArena() {
 }
 
 void CodedArena::begin_write() {
+    from_archive_ = false;
     buffers_ = borrow_set();
     for (i32 c = 0; c < kCodecChannels; ++c) channel_size_[c] = channel_pos_[c] = 0;
     stats_ = CodecStats{};
@@ -122,6 +124,10 @@ void CodedArena::begin_read() {
         channel_pos_[c] = 0;
     }
     if (writer_ || reader_) fail();
+    if (from_archive_) {
+        reader_ = codec_create_checked_decoder(channel_read, this);
+        return;
+    }
     reader_ = codec_create_decoder(channel_read, this);
     if (!reader_) fail_with_line("fse error");
 }
@@ -130,7 +136,10 @@ void CodedArena::begin_read() {
 void CodedArena::channel_read(void* self, i32 c, void* data, i32 length) {
     CodedArena& arena = *static_cast<CodedArena*>(self);
     if (length <= 0) return;
-    if (arena.channel_pos_[c] + length > arena.channel_size_[c]) fail_with_line("fse error");
+    if (c < 0 || c >= kCodecChannels || arena.channel_pos_[c] + length > arena.channel_size_[c]) {
+        if (arena.from_archive_) throw CodecError("exhausted channel");
+        fail_with_line("fse error");
+    }
     std::memcpy(data, arena.channel_start_[c] + arena.channel_pos_[c],
                 static_cast<std::size_t>(length));
     arena.channel_pos_[c] += length;
@@ -159,4 +168,39 @@ void CodedArena::read_u32(u32* out, const u32* reference, i32 n) {
 
 void CodedArena::read_u16(u16* out, const u16* reference, i32 n) {
     codec_read_u16_array(reader_, out, reference, n);
+}
+
+void CodedArena::load(Reader& in) {
+    i64 sizes[kCodecChannels];
+    i64 total = 0;
+    for (i32 c = 0; c < kCodecChannels; ++c) {
+        const u32 size = ::read_u32(in);
+        const u32 position = ::read_u32(in);
+        if (size != position) throw_invalid_file();
+        sizes[c] = size;
+        total += size;
+    }
+    read_i64(in);
+    const i64 length = read_i64(in);
+    // Channel 0 holds the codec id whenever anything was written.
+    if (length != total || length > region_.reserved || (length > 0) != (sizes[0] > 0)) {
+        throw_invalid_file();
+    }
+    require_bytes_left(in, static_cast<u64>(length));
+    if (length > 0) {
+        region_.grow(length);
+        in.read(region_.base, static_cast<u64>(length));
+    }
+    for (i32 c = 0; c < kCodecChannels; ++c) {
+        channel_size_[c] = joined_size_[c] = sizes[c];
+        channel_pos_[c] = 0;
+    }
+    from_archive_ = true;
+}
+
+bool CodedArena::read_to_end() const {
+    for (i32 c = 0; c < kCodecChannels; ++c) {
+        if (channel_pos_[c] != channel_size_[c]) return false;
+    }
+    return true;
 }

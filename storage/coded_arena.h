@@ -54,6 +54,11 @@ public:
     void write_u16(const u16* values, const u16* reference, i32 n) override;
     void read_u32(u32* out, const u32* reference, i32 n) override;
     void read_u16(u16* out, const u16* reference, i32 n) override;
+    // Record: per channel a u32 size and a u32 read position (equal), an
+    // i64 reservation (not trusted), an i64 length (the sum), the joined
+    // channels.
+    void load(Reader& in) override;
+    bool read_to_end() const override;
 
     const ReservedRegion& region() const { return region_; }
     // Length of channel c in the joined run of the last write cycle.
@@ -76,6 +81,9 @@ private:
     i64 joined_size_[kCodecChannels] = {};
     CodecWriter* writer_ = nullptr;
     CodecReader* reader_ = nullptr;
+    // Data from an archive: read with the checked decoder, whose failures
+    // throw `CodecError`, until the next write cycle.
+    bool from_archive_ = false;
     CodecStats stats_;
     ReservedRegion region_;
     std::unique_ptr<ChannelBufferSet> buffers_;

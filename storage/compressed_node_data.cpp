@@ -9,6 +9,7 @@
 #include "storage/node_kernels.h"
 #include "storage/packed_arena.h"
 #include "storage/row_ops.h"
+#include "tree/archive_reader.h"
 
 namespace {
 
@@ -222,4 +223,20 @@ void CompressedNodeData::accumulate_strategy(i32 turn, i32 river,
         kernels.accumulate_i32(buffer + row_offset(turn, river, a), s.data, reach.data, s.count,
                                weight);
     }
+}
+
+void CompressedNodeData::load(Reader& in) {
+    const NodeDataLayout& layout = *layout_;
+    for (i32 e = 0; e < layout.entries; ++e) entries_[e].flags = read_u32(in);
+    if (read_u8(in) == 0) return;
+    for (i32 b = 0; b < layout.blocks; ++b) {
+        const std::size_t slot = static_cast<std::size_t>(b);
+        const i64 count = slot < walk_counts_.size() ? walk_counts_[slot] : 0;
+        arenas_[slot] = make_arena(count);
+        arenas_[slot]->load(in);
+    }
+}
+
+u64 CompressedNodeData::min_record_bytes(i32) const {
+    return sizeof(u32) * static_cast<u64>(layout_->entries) + sizeof(u8);
 }

@@ -75,6 +75,15 @@ public:
     // cycle); returns the arena to hand on, or null for a block not open.
     BlockArena* close_block(BlockArena* shared, i32 block, bool write_back) override;
 
+    // Archive record: the flags word of every entry, a presence byte and,
+    // when it is not 0, one arena record per block. An arena is created for
+    // the value count that `set_walk_counts` gave its block (the count of the
+    // walk whose first store this is; 0 where the store is first of none),
+    // so that a loaded arena can hold no more than the solver's would.
+    void set_walk_counts(std::vector<i64> counts) { walk_counts_ = std::move(counts); }
+    void load(Reader& in) override;
+    u64 min_record_bytes(i32 version) const override;
+
     u32 mode() const { return mode_; }
     bool sixteen_bit() const { return sixteen_bit_; }
     bool is_open(i32 block) const { return buffers_[static_cast<std::size_t>(block)] != nullptr; }
@@ -99,6 +108,7 @@ private:
 
     std::vector<void*> buffers_;
     std::vector<std::unique_ptr<BlockArena>> arenas_;
+    std::vector<i64> walk_counts_;
     u32 mode_;
     bool sixteen_bit_;
 };

@@ -1,6 +1,7 @@
 #include "storage/packed_arena.h"
 
 #include "storage/packed_row.h"
+#include "tree/archive_reader.h"
 
 namespace {
 
@@ -64,4 +65,21 @@ void PackedArena::read_u32(u32* out, const u32*, i32 n) {
 void PackedArena::read_u16(u16* out, const u16*, i32 n) {
     if (n <= 0) return;
     position_ = unpack_row(out, n, region_.base + position_) - region_.base;
+}
+
+// A row never takes more than its bound and the bounds of the rows of a cycle
+// add up to at most the reservation, so that decoding damaged data reads
+// nothing outside the region, whatever its bytes say; the loader then checks
+// that the rows took exactly the data.
+void PackedArena::load(Reader& in) {
+    const i32 mark = read_i32(in);
+    read_i64(in);
+    const i64 length = read_i64(in);
+    if (length < 0 || length != mark || length > region_.reserved) throw_invalid_file();
+    require_bytes_left(in, static_cast<u64>(length));
+    begin_write();
+    if (length == 0) return;
+    region_.grow(length);
+    in.read(region_.base, static_cast<u64>(length));
+    write_mark_ = length;
 }

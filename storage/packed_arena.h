@@ -27,6 +27,12 @@ public:
     void write_u16(const u16* values, const u16* reference, i32 n) override;
     void read_u32(u32* out, const u32* reference, i32 n) override;
     void read_u16(u16* out, const u16* reference, i32 n) override;
+    // Record: i32 write mark, i64 reservation (not trusted: the arena keeps
+    // its own), i64 data length equal to the write mark, the data.
+    void load(Reader& in) override;
+    // The write mark is a bound on the rows' bytes, so the rows may end
+    // before it: they must not pass it.
+    bool read_to_end() const override { return position_ <= write_mark_; }
 
     const ReservedRegion& region() const { return region_; }
     // Bytes written (while writing) or consumed (while reading).

@@ -37,3 +37,8 @@ const u8* unpack_row(u16* out, i32 n, const u8* in) {
 const u8* unpack_u32_row(u32* out, i32 n, const u8* in) {
     return variant().unpack32(out, n, in);
 }
+
+bool unpack_row_exact(u16* out, i32 n, const u8* buffer, i32 length) {
+    if (length < 0 || length > packed_u16_row_max_bytes(n)) return false;
+    return unpack_row(out, n, buffer) == buffer + length;
+}

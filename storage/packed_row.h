@@ -52,6 +52,12 @@ u8* pack_u32_row(u8* out, const u32* values, i32 n);
 const u8* unpack_row(u16* out, i32 n, const u8* in);
 const u8* unpack_u32_row(u32* out, i32 n, const u8* in);
 
+// Decodes one row of n values that must take exactly `length` bytes of the
+// buffer, which holds at least packed_u16_row_max_bytes(n) readable bytes
+// (a row never consumes more, whatever its bytes say). False when the row
+// ends elsewhere: bytes from outside that no writer could have produced.
+bool unpack_row_exact(u16* out, i32 n, const u8* buffer, i32 length);
+
 // The variants, for tests and benchmarks; the AVX2 ones need
 // cpu_features().avx2_set.
 u8* pack_u16_row_generic(u8* out, const u16* values, i32 n);

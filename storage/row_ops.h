@@ -53,6 +53,10 @@ inline f64 stored_value(const DoubleArray& values, i32 h) {
     return values.data ? values.data[h] : 0.0;
 }
 
+// Whether every value is a finite number of at least 0: what a regret or a
+// strategy sum read from an archive must be.
+bool finite_non_negative(const f32* values, i64 n);
+
 // The quantised regret of a stored value: truncated toward zero and held in
 // 0..65535 (NaN gives 0) rather than wrapped.
 u16 saturate_u16(f64 v);

@@ -7,8 +7,9 @@
 #               sanitizer runtime does not run under qemu-user), and the
 #               protocol fuzzer's fixed seeds (fuzz.protocol).
 #   build-tsan  thread sanitizer: the solver thread, the queries and edits
-#               made while it runs, the schedulers of the work items, the
-#               protocol cases that race the solver and the fuzzer's seeds.
+#               made while it runs (with uncompressed river stores and at
+#               compression levels 2 and 4), the schedulers of the work items,
+#               the protocol cases that race the solver and the fuzzer's seeds.
 #
 # The thread sanitizer build uses Clang with LLVM's OpenMP runtime, whose
 # Archer tool tells the sanitizer about the team's fork, barriers and join:

@@ -64,9 +64,24 @@ fi
 # FIFOs without a peer are refused at once; with a peer they work.
 fifo="$work/fifo"
 mkfifo "$fifo"
-output=$(printf 'load_script %s\nstdoutredi %s\nis_ready\n' "$fifo" "$fifo" | run)
+output=$(printf 'load_script %s\nstdoutredi %s\nload_tree %s\nis_ready\n' "$fifo" "$fifo" "$fifo" | run)
 expect "FIFOs without a peer" \
-    $'ERROR: load_script can\'t open file\nERROR: stdoutredi can\'t open file\nis_ready ok!' "$output"
+    $'ERROR: load_script can\'t open file\nERROR: stdoutredi can\'t open file\nERROR: load_tree can\'t open file (errno 6)\nis_ready ok!' \
+    "$output"
+
+# Devices may never end: /dev/zero reads as zeros for ever.
+output=$(printf 'load_script /dev/zero\nload_tree /dev/zero\nis_ready\n' | run)
+expect "devices" \
+    $'ERROR: load_script can\'t open file\nERROR: load_tree can\'t open file (errno 19)\nis_ready ok!' \
+    "$output"
+
+# An archive head from a FIFO's writer: read to its version, which is refused.
+printf 'AI6:\006\000\000\000' > "$fifo" &
+writer=$!
+output=$(printf 'sleep 300\nload_tree %s\nis_ready\n' "$fifo" | run)
+wait $writer
+expect "archive from a FIFO with a writer" \
+    $'ERROR: load_tree unsupported data format, update to latest version\nis_ready ok!' "$output"
 
 printf 'echo from_fifo\n' > "$fifo" &
 writer=$!

@@ -109,7 +109,8 @@ IterationResult solver_iteration(Tree& tree) {
     const f64 ip = solver_pass(tree, 1, kPassUpdate).expected;
     const f64 oop = solver_pass(tree, 0, kPassUpdate).expected;
     // Under the pass lock, and atomically: queries that take no pass lock
-    // (flop and turn strategies) read the counter while the solver runs.
+    // (strategies of river nodes, under their turn locks) read the counter
+    // while the solver runs.
     const PassLock lock;
     std::atomic_ref<u32>(tree.iteration).fetch_add(1, std::memory_order_relaxed);
     // Queries read the flags word without any lock while the solver runs:

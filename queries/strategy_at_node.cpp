@@ -10,6 +10,7 @@
 #include "queries/split_blocks.h"
 #include "queries/split_lookup.h"
 #include "storage/node_data.h"
+#include "solver/split_solve.h"
 #include "storage/node_data_factory.h"
 #include "tree/tree.h"
 
@@ -82,6 +83,8 @@ void compute_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_car
     TreeNode& node = tree.nodes[static_cast<std::size_t>(index)];
     const SplitIndex split = find_node_data(tree, turn_card, river_card);
     require_split_for(node, split);
+    // A node of a forgotten street gets its split solved again first.
+    solve_split_on_demand(tree, node, split);
     const SplitLevel level = split_level(tree, split);
 
     std::vector<DoubleArray> rows;

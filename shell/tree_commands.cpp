@@ -14,6 +14,7 @@
 #include "shell/output.h"
 #include "shell/range_board_commands.h"
 #include "shell/settings.h"
+#include "solver/forget_streets.h"
 #include "solver/solve_reset.h"
 #include "solver/solver_thread.h"
 #include "storage/node_data_factory.h"
@@ -293,6 +294,9 @@ void set_compression_setting(i32 setting) {
     if (present) refuse_while_solving();
     g_compression_setting = setting;
     if (!present) return;
+    // The solve starts over: every street gets its stores again, and nothing
+    // of a forgotten street's state may outlive the data it described.
+    discard_forgotten_state(*g_tree);
     try {
         g_actual_compression = prepare_solve(*g_tree);
     } catch (const CommandError&) {

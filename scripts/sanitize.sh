@@ -6,7 +6,9 @@
 #               case checks which instructions start-up executes, and the
 #               sanitizer runtime does not run under qemu-user).
 #   build-tsan  thread sanitizer: the solver thread, the queries made while it
-#               runs and the schedulers of the work items.
+#               runs, the schedulers of the work items, the commands of
+#               forgotten streets against a running solver, the parallel solve
+#               of all splits and the per-split capture of the work items.
 #
 # The thread sanitizer build uses Clang with LLVM's OpenMP runtime, whose
 # Archer tool tells the sanitizer about the team's fork, barriers and join:
@@ -21,7 +23,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ASAN_BUILD="$VOSTREL_ROOT/build-asan"
 TSAN_BUILD="$VOSTREL_ROOT/build-tsan"
-TSAN_TESTS='^(SolverThread\.|QueriesWhileSolving\.|SmallSolves\.SchedulersAgree$)'
+TSAN_TESTS='^(SolverThread\.|QueriesWhileSolving\.|SmallSolves\.SchedulersAgree$|ForgetWhileSolving\.|SolveAllSplits\.|QueryResults\.PerSplitCapture)'
 JOBS=$(nproc)
 
 # Undefined behaviour fails the run instead of printing and going on. The

@@ -18,14 +18,18 @@ struct ClassifiedHand {
     u32 user;
 };
 
-inline int classifier_rank(int card) {
+constexpr int classifier_rank(int card) {
     return 12 - card / 4;
 }
-inline int classifier_suit(int card) {
+constexpr int classifier_suit(int card) {
     return 3 - card % 4;
 }
+// Classifier card number of a card index (13 x suit + rank).
+constexpr int classifier_card_of(int card) {
+    return 51 - (4 * (card % 13) + card / 13);
+}
 // Evaluator mask bit (16 x suit + rank) of a classifier card number.
-inline u64 classifier_eval_bit(int card) {
+constexpr u64 classifier_eval_bit(int card) {
     return u64{1} << (16 * classifier_suit(card) + classifier_rank(card));
 }
 

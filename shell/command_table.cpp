@@ -1,5 +1,6 @@
 #include "shell/command_table.h"
 
+#include "queries/category_commands.h"
 #include "queries/equity_commands.h"
 #include "queries/ev_commands.h"
 #include "queries/node_commands.h"
@@ -79,6 +80,8 @@ constexpr CommandEntry kCommandRows[] = {
     {"set_strategy", cmd_set_strategy, 1329},
     {"solve_partial", cmd_solve_partial, 2},
     {"explo_partial", cmd_explo_partial, 2},
+    {"show_category_names", cmd_show_category_names, 1},
+    {"show_categories", cmd_show_categories, kAnyTokenCount},
     {"ai6_set_compression", cmd_ai6_set_compression, 2},
     {"ai6_get_actual_compression", cmd_ai6_get_actual_compression, 1},
     {"ai6_get_instruction_set", cmd_ai6_get_instruction_set, 1},

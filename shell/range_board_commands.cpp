@@ -22,28 +22,26 @@ constexpr f64 kTicksPerSecond = 1e7;
     throw CommandError("ERROR: invalid card\n");
 }
 
-// Several cards may share a token ("QsJh2h"), with or without blanks between
-// them; a card twice within one token is invalid.
-u64 parse_card_token(const std::string& token) {
-    if (token.size() > kMaxCardTokenLength) throw_invalid_card();
-    u64 mask = 0;
-    std::size_t at = 0;
-    while (at < token.size()) {
-        if (at + 2 > token.size()) throw_invalid_card();
-        int card = parse_card(token.data() + at, 2);
-        if (card < 0 || (mask & card_bit(card))) throw_invalid_card();
-        mask |= card_bit(card);
-        at += 2;
-        while (at < token.size() && token[at] == ' ') ++at;
-    }
-    return mask;
-}
-
 void require_card_count(u64 mask, int count) {
     if (std::popcount(mask) != count) throw_argument_error();
 }
 
 }  // namespace
+
+u64 parse_card_list(const std::string& text) {
+    if (text.size() > kMaxCardTokenLength) throw_invalid_card();
+    u64 mask = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (at + 2 > text.size()) throw_invalid_card();
+        int card = parse_card(text.data() + at, 2);
+        if (card < 0 || (mask & card_bit(card))) throw_invalid_card();
+        mask |= card_bit(card);
+        at += 2;
+        while (at < text.size() && text[at] == ' ') ++at;
+    }
+    return mask;
+}
 
 int parse_player_name(const std::string& name) {
     if (name == "OOP" || name == "hero") return 0;
@@ -77,7 +75,7 @@ void cmd_set_board(const Tokens& tokens) {
     std::size_t card_tokens = tokens.size() - 1;
     if (card_tokens < 3 || card_tokens > 5) throw_argument_error();
     std::vector<u64> masks;
-    for (std::size_t i = 1; i < tokens.size(); ++i) masks.push_back(parse_card_token(tokens[i]));
+    for (std::size_t i = 1; i < tokens.size(); ++i) masks.push_back(parse_card_list(tokens[i]));
     u64 flop = masks[0] | masks[1] | masks[2];
     u64 turn = card_tokens >= 4 ? masks[3] : 0;
     u64 river = card_tokens == 5 ? masks[4] : 0;

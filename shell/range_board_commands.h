@@ -12,6 +12,12 @@
 // anything else fails with "incorrect player name".
 int parse_player_name(const std::string& name);
 
+// Card mask of a card text: cards written as a rank and a suit character in
+// either case ("QsJh2h", "qs jh 2h"), blanks after each card skipped. A bad
+// character, a card given twice or a text of more than 255 characters fails
+// with "ERROR: invalid card" (no command word).
+u64 parse_card_list(const std::string& text);
+
 // Cards of the mask in ascending card index, e.g. "Kh Ah"; "" for 0.
 std::string cards_to_text(u64 mask);
 

@@ -26,15 +26,11 @@ inline F8 f8_mul(F8 a, F8 b) {
 inline F8 f8_min(F8 a, F8 b) {
     return _mm256_min_ps(a, b);
 }
-// c - a b, fused
-inline F8 f8_nmul_add(F8 a, F8 b, F8 c) {
-    return _mm256_fnmadd_ps(a, b, c);
+inline F8 f8_div(F8 a, F8 b) {
+    return _mm256_div_ps(a, b);
 }
-inline F8 f8_rcp(F8 a) {
-    return _mm256_rcp_ps(a);
-}
-inline F8 f8_rsqrt(F8 a) {
-    return _mm256_rsqrt_ps(a);
+inline F8 f8_sqrt(F8 a) {
+    return _mm256_sqrt_ps(a);
 }
 inline F8 f8_lt(F8 a, F8 b) {
     return _mm256_cmp_ps(a, b, _CMP_LT_OQ);

@@ -29,15 +29,11 @@ inline F8 f8_mul(F8 a, F8 b) {
 inline F8 f8_min(F8 a, F8 b) {
     return {_mm_min_ps(a.lo, b.lo), _mm_min_ps(a.hi, b.hi)};
 }
-// c - a b
-inline F8 f8_nmul_add(F8 a, F8 b, F8 c) {
-    return {_mm_sub_ps(c.lo, _mm_mul_ps(a.lo, b.lo)), _mm_sub_ps(c.hi, _mm_mul_ps(a.hi, b.hi))};
+inline F8 f8_div(F8 a, F8 b) {
+    return {_mm_div_ps(a.lo, b.lo), _mm_div_ps(a.hi, b.hi)};
 }
-inline F8 f8_rcp(F8 a) {
-    return {_mm_rcp_ps(a.lo), _mm_rcp_ps(a.hi)};
-}
-inline F8 f8_rsqrt(F8 a) {
-    return {_mm_rsqrt_ps(a.lo), _mm_rsqrt_ps(a.hi)};
+inline F8 f8_sqrt(F8 a) {
+    return {_mm_sqrt_ps(a.lo), _mm_sqrt_ps(a.hi)};
 }
 inline F8 f8_lt(F8 a, F8 b) {
     return {_mm_cmplt_ps(a.lo, b.lo), _mm_cmplt_ps(a.hi, b.hi)};

@@ -9,20 +9,11 @@ static constexpr f32 k_flt_min = 0x1p-126f;
 // Larger than any 16-bit step, small enough to convert to int32 exactly.
 static constexpr f32 k_u16_step_cap = 65536.0f;
 
-// 1/x from the estimate r0 with one Newton step: r0 (2 - x r0).
-static inline F8 rcp_refined(F8 x) {
-    const F8 r0 = f8_rcp(x);
-    return f8_mul(r0, f8_nmul_add(x, r0, f8_set1(2.0f)));
-}
-
-// sqrt(x) as x y0 with y0 the reciprocal square root estimate, refined to
-// 0.5 s (3 - s y0); y0 is 0 below 2^-126 so that 0 gives 0, not 0 * inf.
-static inline F8 sqrt_refined(F8 x) {
-    const F8 y0 = f8_andnot(f8_lt(x, f8_set1(k_flt_min)), f8_rsqrt(x));
-    const F8 s = f8_mul(x, y0);
-    return f8_mul(f8_mul(f8_set1(0.5f), s), f8_nmul_add(s, y0, f8_set1(3.0f)));
-}
-
+// Quotients and square roots are the exactly rounded operations, not the
+// processor's estimates: those differ between processor makers, and the
+// 16-bit regret steps truncate, so that a solve would take other paths on
+// other machines. Exact operations give the same results everywhere, and the
+// same in the vector part of a row as in its tail.
 // r = (f32)(action - node) for hands h..h+7; a null array is zeros.
 static inline F8 regret_delta8(const f64* action, const f64* node, i32 h) {
     if (action && node) return f8_from_diff(action + h, node + h);
@@ -48,7 +39,7 @@ static void normalize_f32(f64* out, const f32* row, const f32* totals, i32 n, f3
     i32 h = 0;
     for (; h + 8 <= n; h += 8) {
         const F8 t = f8_load(totals + h);
-        const F8 q = f8_mul(f8_load(row + h), rcp_refined(t));
+        const F8 q = f8_div(f8_load(row + h), t);
         f8_store_f64(out + h, f8_select(f8_ge(t, vmin), q, vdef));
     }
     for (; h < n; ++h) out[h] = totals[h] >= k_flt_min ? row[h] / totals[h] : fallback;
@@ -60,7 +51,7 @@ static void normalize_u16(f64* out, const u16* row, const f32* totals, i32 n, f3
     i32 h = 0;
     for (; h + 8 <= n; h += 8) {
         const F8 t = f8_load(totals + h);
-        const F8 q = f8_mul(f8_from_u16(row + h), rcp_refined(t));
+        const F8 q = f8_div(f8_from_u16(row + h), t);
         f8_store_f64(out + h, f8_select(f8_ge(t, vmin), q, vdef));
     }
     for (; h < n; ++h) {
@@ -68,9 +59,8 @@ static void normalize_u16(f64* out, const u16* row, const f32* totals, i32 n, f3
     }
 }
 
-// The totals of a group of eight are summed here and their reciprocal taken
-// once for all rows; the result is that of normalize_f32 / normalize_u16 on
-// precomputed totals, hand for hand.
+// The totals of a group of eight are summed here once for all rows; the result is that of
+// normalize_f32 / normalize_u16 on precomputed totals, hand for hand.
 static void normalize_f32_rows(f64* const* out, const f32* rows, u64 stride, i32 actions, i32 n,
                                const f32* fallbacks) {
     const F8 vmin = f8_set1(k_flt_min);
@@ -78,10 +68,9 @@ static void normalize_f32_rows(f64* const* out, const f32* rows, u64 stride, i32
     for (; h + 8 <= n; h += 8) {
         F8 t = f8_load(rows + h);
         for (i32 a = 1; a < actions; ++a) t = f8_add(t, f8_load(rows + stride * a + h));
-        const F8 scale = rcp_refined(t);
         const F8 valid = f8_ge(t, vmin);
         for (i32 a = 0; a < actions; ++a) {
-            const F8 q = f8_mul(f8_load(rows + stride * a + h), scale);
+            const F8 q = f8_div(f8_load(rows + stride * a + h), t);
             f8_store_f64(out[a] + h, f8_select(valid, q, f8_set1(fallbacks[a])));
         }
     }
@@ -99,10 +88,9 @@ static void normalize_u16_rows(f64* const* out, const u16* rows, u64 stride, i32
     i32 h = 0;
     for (; h + 8 <= n; h += 8) {
         const F8 t = f8_sum_u16_rows(rows + h, stride, actions);
-        const F8 scale = rcp_refined(t);
         const F8 valid = f8_ge(t, vmin);
         for (i32 a = 0; a < actions; ++a) {
-            const F8 q = f8_mul(f8_from_u16(rows + stride * a + h), scale);
+            const F8 q = f8_div(f8_from_u16(rows + stride * a + h), t);
             f8_store_f64(out[a] + h, f8_select(valid, q, f8_set1(fallbacks[a])));
         }
     }
@@ -123,8 +111,8 @@ static void update_regrets_f32(f32* row, const f64* action, const f64* node, i32
     i32 h = 0;
     for (; h + 8 <= n; h += 8) {
         const F8 r = regret_delta8(action, node, h);
-        const F8 s = sqrt_refined(f8_andnot(sign, r));
-        const F8 p = f8_xor(f8_mul(s, sqrt_refined(s)), f8_and(f8_lt(r, zero), sign));
+        const F8 s = f8_sqrt(f8_andnot(sign, r));
+        const F8 p = f8_xor(f8_mul(s, f8_sqrt(s)), f8_and(f8_lt(r, zero), sign));
         const F8 sum = f8_add(f8_load(row + h), p);
         f8_store(row + h, f8_andnot(f8_lt(sum, vmin), sum));
     }
@@ -161,8 +149,8 @@ static void update_regrets_u16(u16* row, const f64* action, const f64* node, i32
     i32 h = 0;
     for (; h + 8 <= n; h += 8) {
         const F8 r = regret_delta8(action, node, h);
-        const F8 s = sqrt_refined(f8_andnot(sign, r));
-        const F8 step = f8_trunc(f8_min(f8_mul(f8_mul(vk, s), sqrt_refined(s)), cap));
+        const F8 s = f8_sqrt(f8_andnot(sign, r));
+        const F8 step = f8_trunc(f8_min(f8_mul(f8_mul(vk, s), f8_sqrt(s)), cap));
         const F8 down = f8_select(f8_ge(down_from, r), f8_xor(step, sign), zero);
         const F8 delta = f8_select(f8_ge(r, up_from), step, down);
         const F8 v = f8_add(f8_from_u16(row + h), delta);

@@ -31,6 +31,11 @@ code=$?
 expect "SandyBridge exit code" 0 "$code"
 expect "SandyBridge output" $'hi\nAVX' "$(tail -n +2 <<<"$output")"
 
+# The generic hand-category kernels give what this machine's variant gives.
+categories=$'show_categories 9h8h2cKd\nshow_categories 2s2d2c7h7d\n'
+expect "SandyBridge hand categories" "$(printf '%s' "$categories" | "$binary" | tail -n +2)" \
+    "$(run_on SandyBridge "$categories" | tail -n +2)"
+
 # The answer names AVX2 whenever the processor has it, also where the AVX2
 # kernels cannot run (no BMI2); checked only where this qemu emulates AVX2.
 if [[ "$(run_on Haswell $'ai6_get_instruction_set\n' | tail -n 1)" == AVX2 ]]; then

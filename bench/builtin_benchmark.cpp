@@ -7,6 +7,8 @@
 // Without a bound the solve runs to the solver's default target or its
 // iteration cap. The solver's own status lines are not shown: only the
 // benchmark's lines reach standard output.
+#include "solver/builtin_benchmark.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,15 +19,13 @@
 #include "cards/evaluator.h"
 #include "cards/hand_tables.h"
 #include "shell/settings.h"
-#include "solver/builtin_benchmark.h"
 #include "solver/solver_thread.h"
 #include "solver/work_items.h"
 
 namespace {
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: builtin_benchmark [--seconds N] [--iterations N] [--threads N]\n");
+    std::fprintf(stderr, "usage: builtin_benchmark [--seconds N] [--iterations N] [--threads N]\n");
     return 2;
 }
 

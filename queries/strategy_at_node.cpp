@@ -9,8 +9,8 @@
 #include "queries/solver_shared_state.h"
 #include "queries/split_blocks.h"
 #include "queries/split_lookup.h"
-#include "storage/node_data.h"
 #include "solver/split_solve.h"
+#include "storage/node_data.h"
 #include "storage/node_data_factory.h"
 #include "tree/tree.h"
 

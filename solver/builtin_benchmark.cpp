@@ -55,7 +55,8 @@ f64 preflop_score(int a, int b) {
 std::vector<f64> banded_range(int hands, int levels) {
     std::vector<f64> scores(kHandCount);
     for (int hi = 1; hi < 52; ++hi) {
-        for (int lo = 0; lo < hi; ++lo) scores[static_cast<std::size_t>(hi * (hi - 1) / 2 + lo)] = preflop_score(hi, lo);
+        for (int lo = 0; lo < hi; ++lo)
+            scores[static_cast<std::size_t>(hi * (hi - 1) / 2 + lo)] = preflop_score(hi, lo);
     }
     std::vector<int> order(kHandCount);
     std::iota(order.begin(), order.end(), 0);
@@ -104,8 +105,7 @@ f64 seconds_of(i64 ns) {
 // The arena figures are per interval: a benchmark without compression
 // commits no arena bytes and codes nothing, so they print as 0 (0 % rather
 // than the 0 / 0 of an interval without raw bytes).
-void print_new_records(std::FILE* out, std::size_t& printed, u32& last_iteration,
-                       i64 cpu_start) {
+void print_new_records(std::FILE* out, std::size_t& printed, u32& last_iteration, i64 cpu_start) {
     const std::vector<SolverStatsRecord> history = copy_last_run_history();
     if (history.size() <= printed) return;
     printed = history.size();
@@ -120,11 +120,11 @@ void print_new_records(std::FILE* out, std::size_t& printed, u32& last_iteration
         raw > 0 ? static_cast<f64>(committed) * 100.0 / static_cast<f64>(raw) : 0.0;
     const int max_escape = 0;
     const f64 last_weight = 0.0;
-    std::fprintf(out, "%d %.3fs %.3fs %f %f %f %d %d %.1f%% %d %.1f\n",
-                 static_cast<int>(r.iteration), r.time, seconds_of(process_cpu_time_ns() - cpu_start),
-                 r.exploitability * 1000.0, r.mes_oop * 1000.0, r.mes_ip * 1000.0,
-                 static_cast<int>(peak_resident_bytes() >> 20), per_iteration_mb, committed_share,
-                 max_escape, last_weight);
+    std::fprintf(
+        out, "%d %.3fs %.3fs %f %f %f %d %d %.1f%% %d %.1f\n", static_cast<int>(r.iteration),
+        r.time, seconds_of(process_cpu_time_ns() - cpu_start), r.exploitability * 1000.0,
+        r.mes_oop * 1000.0, r.mes_ip * 1000.0, static_cast<int>(peak_resident_bytes() >> 20),
+        per_iteration_mb, committed_share, max_escape, last_weight);
     std::fflush(out);
 }
 
@@ -143,8 +143,8 @@ f64 round_to_decimals(f64 x, i32 n) {
     return chosen_rounding()(x, n);
 }
 
-void generate_bet_lines(i32 street, i32 player, f64 committed, f64 facing, f64 stack,
-                        i32 parent, std::vector<LineRecord>& out, const std::string& path) {
+void generate_bet_lines(i32 street, i32 player, f64 committed, f64 facing, f64 stack, i32 parent,
+                        std::vector<LineRecord>& out, const std::string& path) {
     // All-in: no more betting; the remaining streets are dealt to a showdown.
     if (committed == stack && street >= 0 && street < kShowdownStreet) {
         generate_bet_lines(street + 1, player, committed, facing, stack, parent, out, path);

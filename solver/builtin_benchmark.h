@@ -27,8 +27,8 @@ f64 round_to_decimals_avx2(f64 x, i32 n);
 // up a showdown, -1 a fold), the player to act, each player's commitment,
 // the bet faced and the stack. Amounts of terminal lines are the commitment.
 // `path` names the point for a reader and does not change the lines.
-void generate_bet_lines(i32 street, i32 player, f64 committed, f64 facing, f64 stack,
-                        i32 parent, std::vector<LineRecord>& out, const std::string& path);
+void generate_bet_lines(i32 street, i32 player, f64 committed, f64 facing, f64 stack, i32 parent,
+                        std::vector<LineRecord>& out, const std::string& path);
 
 // The built-in ranges, 1326 weights in combo order: player 0's gives 634
 // hands a weight, 66 distinct values in (0, 1]; player 1's 1030 hands, five

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <mutex>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "cards/hand_maps.h"
@@ -82,7 +83,8 @@ void add_starts(Tree& tree, const NodeWorkRecord& record, const NodeResultRecord
         start.node = record.node;
         start.turn = record.turn;
         start.river = static_cast<i32>(r);
-        for (int p = 0; p < 2; ++p) gather_hand_values(board.runouts[r], start.reach[p], result.arrays[p]);
+        for (int p = 0; p < 2; ++p)
+            gather_hand_values(board.runouts[r], start.reach[p], result.arrays[p]);
     }
 }
 
@@ -96,18 +98,54 @@ void walk_start(Tree& tree, const SplitStart& start, u32 traverser) {
     visit_node(record);
 }
 
+// Nodes a start walks, a river node below a river chance point counted
+// once per runout, times the hands of its list; 0 without reach.
+u64 start_weight(const Tree& tree, const SplitStart& start) {
+    if (!start.reach[0].data || !start.reach[1].data) return 0;
+    const BoardRecord& board = tree.street_data->boards[static_cast<std::size_t>(start.turn)];
+    const u64 runouts = start.river < 0 ? board.runouts.size() : 1;
+    u64 nodes = 0;
+    std::vector<const TreeNode*> pending{start.node};
+    while (!pending.empty()) {
+        const TreeNode* node = pending.back();
+        pending.pop_back();
+        ++nodes;
+        for (const u32 child : node->children) pending.push_back(&tree.nodes[child]);
+    }
+    return nodes * runouts * static_cast<u64>(start.reach[0].count);
+}
+
+// Largest first, so that the last starts to finish are light ones.
+void order_heaviest_first(const Tree& tree, std::vector<SplitStart>& starts) {
+    std::vector<std::pair<u64, std::size_t>> weighed;
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        weighed.emplace_back(start_weight(tree, starts[i]), i);
+    }
+    std::stable_sort(weighed.begin(), weighed.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<SplitStart> ordered;
+    ordered.reserve(starts.size());
+    for (const auto& entry : weighed) ordered.push_back(std::move(starts[entry.second]));
+    starts = std::move(ordered);
+}
+
 // The splits of the river are independent of each other: each writes only
-// the river stores of its own split, so they run in parallel.
+// the river stores of its own split, so they run in parallel. Whatever
+// chunks the schedule hands out, every iteration takes the heaviest start
+// not yet taken.
 void river_cycle(Tree& tree, const std::vector<SplitStart>& starts) {
     tree.pass_phase = 1;
     const i32 count = static_cast<i32>(starts.size());
     for (const u32 traverser : {1u, 0u}) {
         tree.traverser = traverser;
+        std::atomic<i32> next{0};
 #pragma omp parallel
         {
             set_solver_float_mode();
 #pragma omp for schedule(guided, 1)
-            for (i32 i = 0; i < count; ++i) walk_start(tree, starts[static_cast<std::size_t>(i)], traverser);
+            for (i32 i = 0; i < count; ++i) {
+                walk_start(tree, starts[static_cast<std::size_t>(next.fetch_add(1))], traverser);
+            }
         }
     }
 }
@@ -170,6 +208,7 @@ void solver_solve_splits(Tree& tree, i32 street) {
         add_starts(tree, *record, *result, street, starts);
         results.push_back(result);
     }
+    if (street == static_cast<i32>(kStreetRiver)) order_heaviest_first(tree, starts);
     {
         const CounterFromZero counter(tree);
         const u32 cycles = std::max<u32>(1, counter.saved());

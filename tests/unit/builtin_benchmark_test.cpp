@@ -2,13 +2,14 @@
 // creation accepts, parents before children, bets before the check or call
 // and the fold last, streets skipped after an all-in, the size rule), the
 // rounding routine in both variants, and the built-in ranges' counts.
+#include "solver/builtin_benchmark.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <vector>
 
 #include "platform/cpu_features.h"
-#include "solver/builtin_benchmark.h"
 #include "tree_test_support.h"
 
 namespace {
@@ -115,8 +116,8 @@ TEST_F(BuiltinBenchmark, RoundingToDecimals) {
         i32 n;
         f64 expected;
     };
-    const Case cases[] = {{3.14159, 2, 3.14}, {1.25, 1, 1.3},  {-1.25, 1, -1.2},
-                          {7.0, 0, 7.0},      {0.05, 1, 0.1},  {123.456789, 4, 123.4568}};
+    const Case cases[] = {{3.14159, 2, 3.14}, {1.25, 1, 1.3}, {-1.25, 1, -1.2},
+                          {7.0, 0, 7.0},      {0.05, 1, 0.1}, {123.456789, 4, 123.4568}};
     for (const Case& c : cases) {
         EXPECT_DOUBLE_EQ(round_to_decimals_generic(c.x, c.n), c.expected) << c.x;
         EXPECT_DOUBLE_EQ(round_to_decimals(c.x, c.n), c.expected) << c.x;

@@ -3,6 +3,8 @@
 // queries compute along the same path, thin reach kept as accumulated, a
 // second forget over forgotten streets, the form with a backup, rebuilds, a
 // compression change, and the memory that forgetting gives back.
+#include "solver/forget_streets.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,7 +13,6 @@
 
 #include "forget_test_support.h"
 #include "platform/memory_status.h"
-#include "solver/forget_streets.h"
 
 namespace {
 
@@ -29,10 +30,13 @@ protected:
 TEST_F(ForgetStreets, AnswersFromKeptDataStayTheSame) {
     build_flop_tree();
     iterate(80);
-    const std::vector<std::string> queries = {
-        "calc_results",          "calc_ev OOP r:0",          "calc_ev IP r:0:c:c",
-        "calc_ev IP r:0:c:c:Qd", "calc_ev OOP r:0:c:c:Qd:c:c", "show_strategy r:0:c:c:Qd",
-        "show_range IP r:0:c:c:Qd:c"};
+    const std::vector<std::string> queries = {"calc_results",
+                                              "calc_ev OOP r:0",
+                                              "calc_ev IP r:0:c:c",
+                                              "calc_ev IP r:0:c:c:Qd",
+                                              "calc_ev OOP r:0:c:c:Qd:c:c",
+                                              "show_strategy r:0:c:c:Qd",
+                                              "show_range IP r:0:c:c:Qd:c"};
     std::vector<std::string> before;
     for (const std::string& query : queries) before.push_back(run_line(query));
     const u32 iteration = g_tree->iteration;
@@ -86,7 +90,8 @@ TEST_F(ForgetStreets, RiversForgottenWithTheReachAtEverySplit) {
     // The frozen reach is the range that the queries walk down the same path,
     // on the turn board's hand list.
     const BoardRecord& board = tree.street_data->boards[static_cast<std::size_t>(board_of("Qd"))];
-    const NodeResultRecord& record = river_opening("Qd").results[static_cast<std::size_t>(board_of("Qd"))];
+    const NodeResultRecord& record =
+        river_opening("Qd").results[static_cast<std::size_t>(board_of("Qd"))];
     for (int p = 0; p < 2; ++p) {
         const std::vector<f64>& range = p == 0 ? oop_range : ip_range;
         EXPECT_EQ(record.reach_recomputable[p], 1);
@@ -202,7 +207,8 @@ TEST_F(ForgetStreets, BackupFormKeepsTheTree) {
     // The opener's record as it was is on the list.
     const NodeResultRecord* found = nullptr;
     for (const auto& saved : backup) {
-        if (saved->arrays[2].count > 3 && saved->arrays[2].data[3] == values_before) found = saved.get();
+        if (saved->arrays[2].count > 3 && saved->arrays[2].data[3] == values_before)
+            found = saved.get();
     }
     ASSERT_NE(found, nullptr);
     const NodeResultRecord& saved = *found;

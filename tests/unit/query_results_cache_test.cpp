@@ -67,7 +67,8 @@ TEST_F(QueryResults, SplitSolvesEmptyTheCache) {
     iterate(30);
     ASSERT_EQ(run_line("forget rivers"), "forget ok!\n");
     Tree& tree = *g_tree;
-    for (u32 i = 0; i < 20; ++i) tree.ev_cache.insert(static_cast<i32>(tree.iteration), key_of(i, 0, 0, 0));
+    for (u32 i = 0; i < 20; ++i)
+        tree.ev_cache.insert(static_cast<i32>(tree.iteration), key_of(i, 0, 0, 0));
     ASSERT_EQ(run_line("set_recalc_accuracy 1 1 1"), "set_recalc_accuracy ok!\n");
     ASSERT_EQ(run_line("solve_partial r:0:c:c:Qd:c:c:8s"), "solve_partial ok!\n");
     EXPECT_EQ(tree.ev_cache.owner_iteration(), -1);

@@ -24,12 +24,13 @@ std::vector<std::vector<f64>> rows_above(Tree& tree, u32 street) {
     for (TreeNode& node : tree.nodes) {
         if (!node.is_decision() || node.street >= street) continue;
         const std::vector<f32> zeros(node.action_count(), 0.0f);
-        for (i32 b = node.street == kStreetFlop ? -1 : 0; b < (node.street == kStreetFlop ? 0 : boards);
-             ++b) {
+        for (i32 b = node.street == kStreetFlop ? -1 : 0;
+             b < (node.street == kStreetFlop ? 0 : boards); ++b) {
             for (NodeDataBase* store : {node.regrets.get(), node.strategy_sums.get()}) {
                 std::vector<DoubleArray> rows;
                 store->average_strategy(rows, b, -1, zeros);
-                for (const DoubleArray& row : rows) out.emplace_back(row.data, row.data + row.count);
+                for (const DoubleArray& row : rows)
+                    out.emplace_back(row.data, row.data + row.count);
             }
         }
     }

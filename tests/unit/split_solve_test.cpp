@@ -4,6 +4,8 @@
 // re-creation clears, a split without reach, the turn split under a river
 // chance point, edits refused on forgotten nodes, and the cases with nothing
 // to solve.
+#include "solver/split_solve.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +13,6 @@
 #include <vector>
 
 #include "forget_test_support.h"
-#include "solver/split_solve.h"
 
 namespace {
 

@@ -55,8 +55,8 @@ TEST_F(ForgetStreets, RiversForgottenWithTheReachAtEverySplit) {
     // with the flop strategies of its own suits, the reach walk with those of
     // the board's representative, which the solve learns apart.
     ASSERT_EQ(run_line("set_isomorphism 0 0"), "set_isomorphism ok!\n");
-    build_flop_tree();
-    iterate(70);
+    build_flop_tree("AKQ", "AKQJ");
+    iterate(63);
     const u32 iteration = g_tree->iteration;
     const std::vector<f64> oop_range = combo_row(run_line("show_range OOP r:0:c:c:Qd:c:c"));
     const std::vector<f64> ip_range = combo_row(run_line("show_range IP r:0:c:c:Qd:c:c"));

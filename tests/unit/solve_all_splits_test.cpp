@@ -117,8 +117,8 @@ TEST_F(SolveAllSplits, OnlyTheForgottenStreet) {
 // Each split writes only its own stores, and each turn item walks its own
 // turn board alone: the schedulers differ only in which thread runs what.
 TEST_F(SolveAllSplits, SchedulersAgree) {
-    build_flop_tree();
-    iterate(60);
+    build_flop_tree("AKQ", "AKQJ");
+    iterate(30);
     for (const char* word : {"turns", "rivers"}) {
         std::vector<ResultsBlock> found;
         std::vector<std::vector<std::vector<f64>>> evs;

@@ -4,3 +4,7 @@
 #pragma once
 
 [[noreturn]] void fail(const char* message = nullptr);
+
+// The same exit with a line of its own, as it stands (for example the codec
+// reader's "fse error").
+[[noreturn]] void fail_with_line(const char* line);

@@ -4,7 +4,8 @@
 
 VOSTREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 VOSTREL_BUILD="$VOSTREL_ROOT/build"
-VOSTREL_PACKAGES=(cmake g++ make libtbb-dev libtclap-dev googletest libgtest-dev)
+# libzstd-dev is a test-only oracle for the FSE and Huffman block formats.
+VOSTREL_PACKAGES=(cmake g++ make libtbb-dev libtclap-dev googletest libgtest-dev libzstd-dev)
 
 # Installs those of the named packages that are missing. Nothing is asked of
 # apt when all are there, so a machine without network access still builds.

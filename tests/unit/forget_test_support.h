@@ -34,13 +34,16 @@ protected:
     // machine serves without long waits.
     void SetUp() override {
         QueryTest::SetUp();
+        saved_threads_ = omp_get_max_threads();
         omp_set_num_threads(kTestThreads);
         run_line("set_threads 2");
     }
     void TearDown() override {
         QueryTest::TearDown();
-        omp_set_num_threads(omp_get_num_procs());
+        run_line("set_threads 0");
+        omp_set_num_threads(saved_threads_);
     }
+    int saved_threads_ = 1;
     static constexpr int kTestThreads = 2;
 
     // A flop tree on a monotone flop (few turn boards under isomorphism):

@@ -173,10 +173,13 @@ private:
         return 0.5 * (best[0] + best[1]);
     }
 
-    f64 best_response_share(u32 p) const {
+    // Own reach times the opponent's reach compatible with it, summed over
+    // the split's hands: the matchup weight of player p. The reach does not
+    // change during the solve, so it is summed once.
+    f64 matchup_weight(u32 p) {
+        if (matchups_[p] >= 0.0) return matchups_[p];
         const DoubleArray& own = reach_[p];
         const DoubleArray& other = reach_[p ^ 1u];
-        const DoubleArray& best = record_.second_values;
         const ArrayKernels& kernels = array_kernels();
         const u64* masks = masks_->data();
         const i32 n = static_cast<i32>(masks_->size());
@@ -185,9 +188,17 @@ private:
             if (own.data[i] == 0.0) continue;
             total += own.data[i] * kernels.masked_sum(other.data, masks, n, masks[i]);
         }
+        matchups_[p] = total;
+        return total;
+    }
+
+    f64 best_response_share(u32 p) {
+        const f64 total = matchup_weight(p);
+        const DoubleArray& own = reach_[p];
+        const DoubleArray& best = record_.second_values;
         if (total <= 0.0 || !best.data) return 0.0;
         f64 value = 0.0;
-        for (i32 i = 0; i < n; ++i) value += best.data[i] * own.data[i] / total;
+        for (i32 i = 0; i < best.count; ++i) value += best.data[i] * own.data[i] / total;
         return value;
     }
 
@@ -196,6 +207,7 @@ private:
     NodeWorkRecord record_;
     DoubleArray reach_[2];
     const std::vector<u64>* masks_ = nullptr;
+    f64 matchups_[2] = {-1.0, -1.0};
 };
 
 bool split_named(const TreeNode& root, const Tree& tree, SplitIndex split) {

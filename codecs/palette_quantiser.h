@@ -39,7 +39,8 @@ bool build_palette_tree(u8* pixels, u64 n, i64 first, i64 last, i64 split_entry,
 void select_by_component(u8* records, u64 lo, u64 hi, u32 component, u64 k);
 
 // Searches the subtree of `node` for the entry nearest (L1) to the colour;
-// only a strictly smaller distance replaces the best one.
+// only a strictly smaller distance replaces the best one. Node 0 and nodes
+// from 2^(d+1) on search nothing.
 void find_nearest_palette_entry(const PaletteTree& tree, i32 c0, i32 c1, i32 c2, u32& best_entry,
                                 i32& best_distance, u32 node);
 

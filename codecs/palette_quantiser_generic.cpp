@@ -23,6 +23,7 @@ void select_by_component(u8* records, u64 lo, u64 hi, u32 component, u64 k) {
 
 void find_nearest_palette_entry(const PaletteTree& tree, i32 c0, i32 c1, i32 c2, u32& best_entry,
                                 i32& best_distance, u32 node) {
-    if (tree.depth > kMaxPaletteDepth || node == 0) return;
+    // Nodes from 2^(d+1) on would name entries past the palette.
+    if (tree.depth > kMaxPaletteDepth || node == 0 || node >= (2u << tree.depth)) return;
     nearest_entry(tree, c0, c1, c2, best_entry, best_distance, node);
 }

@@ -103,24 +103,26 @@ static bool build_body(u8* pixels, u64 n, i64 first, i64 last, i64 split, i64 di
     return left && right;
 }
 
-static void nearest_entry(const PaletteTree& tree, i32 c0, i32 c1, i32 c2, u32& best_entry,
+// Distances are 64-bit: a colour may lie anywhere in 32 bits, and the
+// best distance (32-bit) only ever takes a smaller value.
+static void nearest_entry(const PaletteTree& tree, i64 c0, i64 c1, i64 c2, u32& best_entry,
                           i32& best_distance, u32 node) {
     const u32 leaves = 1u << tree.depth;
     if (node >= leaves) {
         const u32 e = node - leaves;
         if (e == 0) return;
-        const i32 d = __builtin_abs(c0 - tree.palette[0][e]) +
-                      __builtin_abs(c1 - tree.palette[1][e]) +
-                      __builtin_abs(c2 - tree.palette[2][e]);
+        const i64 d = __builtin_llabs(c0 - tree.palette[0][e]) +
+                      __builtin_llabs(c1 - tree.palette[1][e]) +
+                      __builtin_llabs(c2 - tree.palette[2][e]);
         if (d < best_distance) {
-            best_distance = d;
+            best_distance = static_cast<i32>(d);
             best_entry = e;
         }
         return;
     }
     const u32 c = tree.split_component[node];
-    const i32 v = c == 0 ? c0 : c == 1 ? c1 : c2;
-    const i32 s = tree.split_value[node];
+    const i64 v = c == 0 ? c0 : c == 1 ? c1 : c2;
+    const i64 s = tree.split_value[node];
     if (s > v) {
         nearest_entry(tree, c0, c1, c2, best_entry, best_distance, 2 * node);
         if (best_distance > s - v)
@@ -167,13 +169,7 @@ static bool dither_body(const u8* previous, const u8* image, u8* output, u32 wid
         u32 entry = 0;
         if (tree.depth >= 1) {
             i32 best = 1000000;
-            // Far enough out that no entry comes within the starting best
-            // distance, as for any value above 1000255, yet safe to add in 32 bits.
-            const auto clamp = [](i64 v) {
-                return static_cast<i32>(v < 100000000 ? v : 100000000);
-            };
-            nearest_entry(tree, clamp(rounded[0]), clamp(rounded[1]), clamp(rounded[2]), entry,
-                          best, 1);
+            nearest_entry(tree, rounded[0], rounded[1], rounded[2], entry, best, 1);
         }
         for (u32 c = 0; c < 3; ++c) {
             const i64 error = w[c] - 256 * i64{tree.palette[c][entry]};

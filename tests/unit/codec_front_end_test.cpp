@@ -84,12 +84,12 @@ TEST(CodecFrontEnd, RowChoice) {
     codec_write_u32_array(&w, flat, flat, 3);
     EXPECT_EQ(w.last_flag, 0u);
 
-    // Equal non-zero counts choose A.
-    const u32 tie_v[] = {0, 1, 1};
-    const u32 tie_ref[] = {0, 0, 1};
+    // Equal non-zero counts choose A: A = {0, 2, 2}, B = {0, 2, 1}.
+    const u32 tie_v[] = {0, 1, 2};
+    const u32 tie_ref[] = {0, 0, 2};
     codec_write_u32_array(&w, tie_v, tie_ref, 3);
     EXPECT_EQ(w.last_flag, 0u);
-    EXPECT_EQ(w.last_codes, (std::vector<u32>{0, 2, 0}));
+    EXPECT_EQ(w.last_codes, (std::vector<u32>{0, 2, 2}));
 
     // n = 1 with a reference: the single entry against ref[0], flag 0.
     const u32 one[] = {3};

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -148,6 +149,30 @@ TEST(PaletteQuantiser, SelectionMatchesASortedCopy) {
     select_by_component(same.data(), 0, 200000, 0, 150000);
 }
 
+// Mend: the split index (split entry - first) x n / (last - first) passes
+// 2^31 from 8.4 million pixels on at a split 255 entries in; it is 64-bit.
+TEST(PaletteQuantiser, SplitIndexOfLargeImages) {
+    const u64 n = 8500000;
+    Pixels pixels(4 * n, 0);
+    u64 count[256] = {};
+    for (u64 i = 0; i < n; ++i) {
+        const u8 v = static_cast<u8>((i * 2654435761u) >> 13);
+        pixels[4 * i] = v;
+        ++count[v];
+    }
+    const u64 k = 255 * n / 256;
+    u32 want = 0;
+    for (u64 below = count[0]; below <= k; below += count[++want]) {
+    }
+    PaletteTree tree;
+    tree.depth = 8;
+    // The left range has no split of its own (distance 0); only the root's
+    // split is looked at.
+    build_palette_tree(pixels.data(), n, 0, 256, 255, 0, 1, false, tree);
+    EXPECT_EQ(tree.split_component[1], 0);
+    EXPECT_EQ(tree.split_value[1], want);
+}
+
 PaletteTree black_and_white() {
     PaletteTree tree;
     tree.depth = 2;
@@ -235,6 +260,39 @@ TEST(PaletteQuantiser, DepthsAboveEightAndBadNodesAreRefused) {
     i32 best = 1000000;
     find_nearest_palette_entry(tree, 1, 2, 3, entry, best, 0);
     EXPECT_EQ(entry, 0u);
+}
+
+// Mend: a node past the leaves named an entry past the palette, and far-off
+// colours overflowed the 32-bit distances; the search stays inside the
+// palette and measures in 64 bits.
+TEST(PaletteQuantiser, SearchTakesAnyNodeAndColour) {
+    std::mt19937 gen(8);
+    Pixels pixels = random_pixels(gen, 1000);
+    PaletteTree tree;
+    quantise_palette(tree, pixels.data(), 1000, 8, false);
+    u32 entry = 0;
+    i32 best = 1000000;
+    for (u32 node : {512u, 513u, 0x80000000u, 0xFFFFFFFFu}) {
+        find_nearest_palette_entry(tree, 1, 2, 3, entry, best, node);
+        EXPECT_EQ(entry, 0u) << node;
+    }
+    const i32 far[] = {INT32_MIN, -1000, INT32_MAX};
+    for (i32 c0 : far) {
+        for (i32 c2 : far) {
+            i64 want = INT64_MAX;
+            for (u32 e = 1; e < 256; ++e) {
+                want = std::min<i64>(want, std::llabs(i64{c0} - tree.palette[0][e]) +
+                                               std::llabs(i64{100} - tree.palette[1][e]) +
+                                               std::llabs(i64{c2} - tree.palette[2][e]));
+            }
+            entry = 0;
+            best = INT32_MAX;
+            find_nearest_palette_entry(tree, c0, 100, c2, entry, best, 1);
+            // Only a distance below the starting one finds an entry.
+            EXPECT_EQ(entry != 0, want < INT32_MAX) << c0 << " " << c2;
+            EXPECT_EQ(best, std::min<i64>(want, INT32_MAX)) << c0 << " " << c2;
+        }
+    }
 }
 
 TEST(PaletteQuantiser, BothVariantsGiveTheSameBytes) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cfloat>
-#include <cstring>
 #include <mutex>
 #include <new>
 
@@ -15,6 +14,7 @@
 #include "storage/block_walks.h"
 #include "storage/node_data.h"
 #include "storage/node_data_factory.h"
+#include "tree/shared_fields.h"
 
 namespace {
 
@@ -25,14 +25,6 @@ constexpr f64 kRecomputableShare = 0.01;
 // Frozen reach arrays are scaled to this sum.
 constexpr f64 kFrozenReachSum = 200.0;
 
-u32 load_flags(const Tree& tree) {
-    return std::atomic_ref<u32>(const_cast<u32&>(tree.flags)).load(std::memory_order_relaxed);
-}
-
-void store_flags(Tree& tree, u32 flags) {
-    std::atomic_ref<u32>(tree.flags).store(flags, std::memory_order_relaxed);
-}
-
 f64 sum_of(const DoubleArray& a) {
     f64 sum = 0.0;
     if (a.data) {
@@ -41,13 +33,9 @@ f64 sum_of(const DoubleArray& a) {
     return sum;
 }
 
-void copy_array(DoubleArray& dst, const DoubleArray& src) {
-    copy_double_array(dst, src);
-}
-
 std::unique_ptr<NodeResultRecord> copy_record(const NodeResultRecord& record) {
     auto copy = std::make_unique<NodeResultRecord>();
-    for (int k = 0; k < 6; ++k) copy_array(copy->arrays[k], record.arrays[k]);
+    for (int k = 0; k < 6; ++k) copy_double_array(copy->arrays[k], record.arrays[k]);
     copy->reach_frozen = record.reach_frozen;
     copy->solved_splits = record.solved_splits;
     return copy;
@@ -58,7 +46,7 @@ std::unique_ptr<NodeResultRecord> copy_record(const NodeResultRecord& record) {
 // `level` are missing: nothing to walk, nothing to free.
 bool nothing_to_forget(const Tree& tree, i32 level) {
     if (level <= static_cast<i32>(tree.root_street())) return true;
-    const bool incomplete = (load_flags(tree) & kTreeIncomplete) != 0;
+    const bool incomplete = (load_tree_flags(tree) & kTreeIncomplete) != 0;
     if (incomplete && tree.forget_level >= 0 && tree.forget_level < level) return true;
     for (const TreeNode& node : tree.nodes) {
         if (node.is_decision() && static_cast<i32>(node.street) < level && !node.regrets) {
@@ -110,7 +98,7 @@ void freeze_player_reach(NodeResultRecord& result, int player, const DoubleArray
                          f64 threshold) {
     DoubleArray& stored = result.arrays[player];
     const bool recomputable = sum_of(reach) > threshold;
-    if (recomputable) copy_array(stored, reach);
+    if (recomputable) copy_double_array(stored, reach);
     result.reach_recomputable[player] = recomputable ? 1 : 0;
     const f64 sum = sum_of(stored);
     if (sum > DBL_EPSILON) double_array_scale(stored, kFrozenReachSum / sum);
@@ -143,7 +131,7 @@ void forget(Tree& tree, i32 level, std::vector<std::unique_ptr<NodeResultRecord>
     if (!keep_stores) free_stores_from(tree, level);
     freeze_reach(level, split_records(tree, level), backup);
     if (keep_stores) return;
-    store_flags(tree, (load_flags(tree) & ~kTreeNew) | kTreeIncomplete);
+    store_tree_flags(tree, (load_tree_flags(tree) & ~kTreeNew) | kTreeIncomplete);
     tree.forget_level = level;
 }
 
@@ -182,13 +170,13 @@ bool rebuild_missing_stores(Tree& tree) {
 bool solver_rebuild_streets(Tree& tree) {
     if (tree.forget_level < 0) return true;
     if (!rebuild_missing_stores(tree)) return false;
-    store_flags(tree, load_flags(tree) & ~kTreeIncomplete);
+    store_tree_flags(tree, load_tree_flags(tree) & ~kTreeIncomplete);
     return true;
 }
 
 void discard_forgotten_state(Tree& tree) {
     tree.forget_level = -1;
-    store_flags(tree, load_flags(tree) & ~kTreeIncomplete);
+    store_tree_flags(tree, load_tree_flags(tree) & ~kTreeIncomplete);
     tree.results_iteration = -1;
     for (TreeNode& node : tree.nodes) {
         for (NodeResultRecord& record : node.results) record = NodeResultRecord{};

@@ -14,6 +14,7 @@
 #include "solver/work_items.h"
 #include "storage/block_walks.h"
 #include "storage/node_data_factory.h"
+#include "tree/shared_fields.h"
 #include "tree/tree.h"
 
 namespace {
@@ -26,18 +27,6 @@ struct SplitStart {
     i32 river = -1;
     DoubleArray reach[2];
 };
-
-u32 load_flags(const Tree& tree) {
-    return std::atomic_ref<u32>(const_cast<u32&>(tree.flags)).load(std::memory_order_relaxed);
-}
-
-void store_flags(Tree& tree, u32 flags) {
-    std::atomic_ref<u32>(tree.flags).store(flags, std::memory_order_relaxed);
-}
-
-void store_iteration(Tree& tree, u32 value) {
-    std::atomic_ref<u32>(tree.iteration).store(value, std::memory_order_relaxed);
-}
 
 NodeWorkRecords split_records(Tree& tree, i32 street) {
     NodeWorkRecord root;
@@ -178,9 +167,9 @@ void turn_cycle(Tree& tree, const std::vector<SplitStart>& starts) {
 class CounterFromZero {
 public:
     explicit CounterFromZero(Tree& tree) : tree_(tree), saved_(tree.iteration) {
-        store_iteration(tree_, 0);
+        store_tree_iteration(tree_, 0);
     }
-    ~CounterFromZero() { store_iteration(tree_, saved_); }
+    ~CounterFromZero() { store_tree_iteration(tree_, saved_); }
     CounterFromZero(const CounterFromZero&) = delete;
     CounterFromZero& operator=(const CounterFromZero&) = delete;
 
@@ -218,12 +207,12 @@ void solver_solve_splits(Tree& tree, i32 street) {
             } else {
                 turn_cycle(tree, starts);
             }
-            store_iteration(tree, tree.iteration + 1);
+            store_tree_iteration(tree, tree.iteration + 1);
         }
     }
     for (NodeResultRecord* result : results) result->reach_frozen = 0;
     tree.forget_level = -1;
-    store_flags(tree, load_flags(tree) & ~kTreeIncomplete);
+    store_tree_flags(tree, load_tree_flags(tree) & ~kTreeIncomplete);
     tree.ev_cache.empty();
     // The chance nodes' stored values describe the strategies before.
     tree.results_iteration = -1;

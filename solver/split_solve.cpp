@@ -13,21 +13,9 @@
 #include "storage/block_walks.h"
 #include "storage/node_data.h"
 #include "storage/node_data_factory.h"
+#include "tree/shared_fields.h"
 
 namespace {
-
-void store_iteration(Tree& tree, u32 value) {
-    // Queries read the counter without the pass lock.
-    std::atomic_ref<u32>(tree.iteration).store(value, std::memory_order_relaxed);
-}
-
-u32 load_flags(const Tree& tree) {
-    return std::atomic_ref<u32>(const_cast<u32&>(tree.flags)).load(std::memory_order_relaxed);
-}
-
-void store_flags(Tree& tree, u32 flags) {
-    std::atomic_ref<u32>(tree.flags).store(flags, std::memory_order_relaxed);
-}
 
 // The tree state that a split solve changes for its own iterations: the
 // counter counts the split's iterations from 0, and INCOMPLETE_TREE is clear
@@ -37,13 +25,13 @@ void store_flags(Tree& tree, u32 flags) {
 class SplitSolveState {
 public:
     explicit SplitSolveState(Tree& tree) : tree_(tree), saved_(tree.iteration) {
-        store_flags(tree_, load_flags(tree_) & ~kTreeIncomplete);
-        store_iteration(tree_, 0);
+        store_tree_flags(tree_, load_tree_flags(tree_) & ~kTreeIncomplete);
+        store_tree_iteration(tree_, 0);
     }
     ~SplitSolveState() {
-        store_iteration(tree_, saved_);
+        store_tree_iteration(tree_, saved_);
         tree_.ev_cache.empty();
-        store_flags(tree_, load_flags(tree_) | kTreeIncomplete);
+        store_tree_flags(tree_, load_tree_flags(tree_) | kTreeIncomplete);
     }
     SplitSolveState(const SplitSolveState&) = delete;
     SplitSolveState& operator=(const SplitSolveState&) = delete;
@@ -143,7 +131,7 @@ public:
             walk(1);
             walk(0);
             const u32 it = tree_.iteration + 1;
-            store_iteration(tree_, it);
+            store_tree_iteration(tree_, it);
             if (it < kSplitFirstMeasurement || it % kSplitMeasureInterval != 0) continue;
             exploitability = measure();
             if (target >= exploitability) break;
@@ -327,7 +315,7 @@ void solve_split_on_demand(Tree& tree, TreeNode& node, SplitIndex split) {
     if (!solvable_root(root) || !split_named(*root, tree, split)) return;
     // A rebuilt tree answers from its own stores, which a solve of the split
     // would overwrite; stores that are missing have nothing to lose.
-    const bool incomplete = (load_flags(tree) & kTreeIncomplete) != 0;
+    const bool incomplete = (load_tree_flags(tree) & kTreeIncomplete) != 0;
     if (!incomplete && root->stores_prepared && root->regrets) return;
     if (marked_solved(*root, split)) return;
     bool made = false;

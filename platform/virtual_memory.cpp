@@ -52,3 +52,23 @@ bool vm_release(void* addr, u64 bytes) {
     if (addr == nullptr) return true;
     return munmap(addr, round_up(bytes, vm_page_size())) == 0;
 }
+
+void* vm_reserve_lazy(u64 bytes) {
+    if (bytes == 0) return nullptr;
+    const u64 length = round_up(bytes, vm_page_size());
+    void* p = mmap(nullptr, length, PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED) return nullptr;
+    // Where the kernel backs every mapping with huge pages, a stream that
+    // wrote a few bytes would hold 2 MB.
+    madvise(p, length, MADV_NOHUGEPAGE);
+    return p;
+}
+
+bool vm_discard(void* addr, u64 bytes) {
+    const u64 page = vm_page_size();
+    const u64 start = round_up(u64(addr), page);
+    const u64 end = (u64(addr) + bytes) & ~(page - 1);
+    if (end <= start) return true;
+    return madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED) == 0;
+}

@@ -29,3 +29,13 @@ void* vm_reserve_commit(u64 bytes);
 bool vm_release(void* addr, u64 bytes);
 // Page size used to round reservations and commits.
 u64 vm_page_size();
+
+// Address space that is readable and writable at once but takes memory only
+// where it is written, without a charge against the commit limit: the shared
+// regions that many small growable streams are carved from, one mapping for
+// all of them. Never backed by huge pages, so that a stream that writes one
+// page holds one page. nullptr on failure (errno tells why).
+void* vm_reserve_lazy(u64 bytes);
+// Gives the memory behind [addr, addr + bytes) back to the system; the range
+// stays mapped and reads as zero again. The range is narrowed to whole pages.
+bool vm_discard(void* addr, u64 bytes);

@@ -44,8 +44,9 @@ void open_store_blocks(Tree& tree, TreeNode& root, i32 board, BlockStore store) 
         NodeDataBase* data = store_of(node, store);
         if (!data) return;
         BlockArena*& arena = arenas[node.player];
-        arena = data->open_block(arena, board, static_cast<i32>(totals[node.player]));
+        arena = data->open_block(arena, board, static_cast<i64>(totals[node.player]));
     });
+    end_block_reads(arenas);
 }
 
 void close_store_blocks(Tree& tree, TreeNode& root, i32 board, BlockStore store, bool write_back) {
@@ -56,6 +57,7 @@ void close_store_blocks(Tree& tree, TreeNode& root, i32 board, BlockStore store,
         BlockArena*& arena = arenas[node.player];
         arena = data->close_block(arena, board, write_back);
     });
+    end_block_writes(arenas);
 }
 
 }  // namespace

@@ -6,9 +6,10 @@
 #               case checks which instructions start-up executes, and the
 #               sanitizer runtime does not run under qemu-user).
 #   build-tsan  thread sanitizer: the solver thread, the queries made while it
-#               runs, the schedulers of the work items, the commands of
-#               forgotten streets against a running solver, the parallel solve
-#               of all splits and the per-split capture of the work items.
+#               runs (with uncompressed river stores and at compression
+#               levels 2 and 4), the schedulers of the work items, the
+#               commands of forgotten streets against a running solver, the
+#               parallel solve of all splits and the per-split capture.
 #
 # The thread sanitizer build uses Clang with LLVM's OpenMP runtime, whose
 # Archer tool tells the sanitizer about the team's fork, barriers and join:

@@ -9,6 +9,7 @@
 #include "queries/strategy_commands.h"
 #include "shell/info_commands.h"
 #include "shell/line_commands.h"
+#include "shell/load_tree_command.h"
 #include "shell/pause_commands.h"
 #include "shell/rake_stack_commands.h"
 #include "shell/range_board_commands.h"
@@ -46,6 +47,7 @@ constexpr CommandEntry kCommandRows[] = {
     {"remove_line", cmd_remove_line, kAnyTokenCount},
     {"force_line", cmd_force_line, kAnyTokenCount},
     {"build_tree", cmd_build_tree, 1},
+    {"load_tree", cmd_load_tree, 2},
     {"free_tree", cmd_free_tree, 1},
     {"show_node", cmd_show_node, 2},
     {"show_children", cmd_show_children, 2},

@@ -11,6 +11,7 @@
 #include "cards/hand_tables.h"
 #include "platform/memory_status.h"
 #include "shell/command_reply.h"
+#include "shell/compression_level.h"
 #include "shell/output.h"
 #include "shell/range_board_commands.h"
 #include "shell/settings.h"
@@ -29,15 +30,11 @@ bool solver_thread_running() {
 
 namespace {
 
-constexpr int kRanks = 13;
-constexpr int kSuits = 4;
 constexpr int kStreets = 4;  // indexed by street 1..3
 // Node weights of `node_count`: one turn node stands for 49 turn cards, one
 // river node for 49 x 48 runouts.
 constexpr u32 kStreetMultiplier[kStreets] = {0, 1, 49, 2352};
 constexpr f64 kNoReference = -9999.0;
-// The automatic level keeps 15 % of the available memory free.
-constexpr f64 kMemoryBudgetShare = 0.85;
 
 void refuse_while_solving() {
     if (solver_thread_running()) throw_command_error("Can't do that when solver is running");
@@ -53,16 +50,6 @@ i32 root_street_of_board() {
 
 i32 lowest_card(u64 mask) {
     return mask ? std::countr_zero(mask) : -1;
-}
-
-// The largest key of the line tree, truncated toward zero; saturates where
-// the 32-bit range ends.
-i32 effective_stack_of(const LineTreeNode& root) {
-    const f64 amount = max_line_amount(root, 0.0);
-    if (amount >= static_cast<f64>(std::numeric_limits<i32>::max())) {
-        return std::numeric_limits<i32>::max();
-    }
-    return static_cast<i32>(amount);
 }
 
 u64 combo_mask(u16 combo) {
@@ -83,12 +70,12 @@ u64 combo_mask(u16 combo) {
 
 // With flop isomorphism every combo of a hand class that avoids the flop must
 // carry the same weight, or isomorphic boards would not be equivalent.
-void check_class_weights(int player, const std::vector<u16>& combos) {
-    const std::vector<f64>& range = g_ranges[player];
+void check_class_weights(int player, const std::vector<f64>& range, u64 flop_mask,
+                         const std::vector<u16>& combos) {
     f64 reference = kNoReference;
     u16 reference_combo = 0;
     for (const u16 combo : combos) {
-        if (combo_mask(combo) & g_flop_mask) continue;
+        if (combo_mask(combo) & flop_mask) continue;
         const f64 weight = range[combo];
         if (reference < 0.0) {
             reference = weight;
@@ -97,15 +84,6 @@ void check_class_weights(int player, const std::vector<u16>& combos) {
         }
         if (std::fabs(weight - reference) > DBL_EPSILON) {
             throw_inconsistent_range(player, reference_combo, reference, combo, weight);
-        }
-    }
-}
-
-void check_range_consistency(i32 root_street) {
-    if (root_street != 1 || !g_isomorphism_by_street[1]) return;
-    for (int player = 0; player < 2; ++player) {
-        for (const std::vector<u16>& combos : g_hand_class_combos) {
-            check_class_weights(player, combos);
         }
     }
 }
@@ -135,26 +113,6 @@ std::unique_ptr<Tree> make_tree_or_fail(const TreeSpec& spec) {
     }
 }
 
-int flop_suit_count() {
-    int suits = 0;
-    for (int suit = 0; suit < kSuits; ++suit) {
-        if ((g_flop_mask >> (suit * kRanks)) & ((u64{1} << kRanks) - 1)) ++suits;
-    }
-    return suits;
-}
-
-// Level by how far the uncompressed data overshoots the memory budget; a
-// rainbow flop compresses worse, so it moves to the next level sooner.
-i32 level_for_budget(f64 budget, f64 need) {
-    const bool rainbow = flop_suit_count() == 3;
-    const f64 level2 = rainbow ? 0.39 * 0.8 : 0.39;
-    const f64 level3 = rainbow ? 0.31 * 0.8 : 0.31;
-    if (budget > 0.58 * need) return 1;
-    if (budget > level2 * need) return 2;
-    if (budget > level3 * need) return 3;
-    return 4;
-}
-
 void reset_or_fail(Tree& tree, StoreModes modes) {
     const u32 pair[2] = {modes.regrets, modes.strategy};
     if (reset_solve(tree, pair)) return;
@@ -162,33 +120,27 @@ void reset_or_fail(Tree& tree, StoreModes modes) {
     throw_command_error("out of memory");
 }
 
-// The level that the uncompressed size figures of the tree and the available
-// physical memory call for.
-i32 automatic_level(Tree& tree) {
-    reset_or_fail(tree, StoreModes{});
+// The level that the tree's uncompressed size figures and the available
+// physical memory call for. The figures do not depend on the store kinds, so
+// a tree that has been reset already has them.
+i32 automatic_level(Tree& tree, bool sized) {
+    if (!sized) reset_or_fail(tree, StoreModes{});
     const TreeSizeStats& stats = tree.size_stats;
     const i64 need =
         static_cast<i64>(stats.data_sizes[1] + stats.data_sizes[2] + stats.data_sizes[3]);
-    const u64 available = available_physical_memory(memory_status());
-    const i64 budget = static_cast<i64>(static_cast<f64>(available) * kMemoryBudgetShare);
-    if (need < budget) return 0;
-    return level_for_budget(static_cast<f64>(budget), static_cast<f64>(need));
+    const i32 level = automatic_compression_level(need, available_physical_memory(memory_status()),
+                                                  rainbow_flop(tree.board_mask));
+    out_printf("#auto compression level %d\n", level);
+    return level;
 }
 
-// A level whose store kinds this build lacks runs as level 0.
-i32 level_in_use(i32 level) {
-    const StoreModes wanted = store_modes_of_level(level);
-    const StoreModes granted = available_store_modes(wanted);
-    const bool same = granted.regrets == wanted.regrets && granted.strategy == wanted.strategy;
-    return same ? level : 0;
-}
-
-// Chooses the compression level from the setting and resets the tree's solve
-// with its modes; returns the level in use.
-i32 prepare_solve(Tree& tree) {
+// The level that the setting calls for, checked against the tree's range
+// weights. `sized`: the tree has been reset before (a present tree), so its
+// size figures stand.
+i32 choose_level(Tree& tree, bool sized) {
     const i32 setting = g_compression_setting;
-    const i32 level = level_in_use(setting < 0 ? automatic_level(tree) : setting);
-    reset_or_fail(tree, store_modes_of_level(level));
+    const i32 level = setting < 0 ? automatic_level(tree, sized) : setting;
+    check_range_weights_for_level(tree, level);
     return level;
 }
 
@@ -249,10 +201,29 @@ void print_street_counts(const u32 by_street[kStreets]) {
 
 }  // namespace
 
-void build_tree_dispatch(bool choose_compression) {
+i32 effective_stack_of(const LineTreeNode& root) {
+    const f64 amount = max_line_amount(root, 0.0);
+    if (amount >= static_cast<f64>(std::numeric_limits<i32>::max())) {
+        return std::numeric_limits<i32>::max();
+    }
+    return static_cast<i32>(amount);
+}
+
+void check_range_consistency(const std::vector<f64> ranges[2], u64 flop_mask, i32 root_street,
+                             bool isomorphism) {
+    if (root_street != 1 || !isomorphism) return;
+    for (int player = 0; player < 2; ++player) {
+        for (const std::vector<u16>& combos : g_hand_class_combos) {
+            check_class_weights(player, ranges[player], flop_mask, combos);
+        }
+    }
+}
+
+void build_tree_dispatch() {
     const i32 root_street = root_street_of_board();
     const i32 effective_stack = effective_stack_of(*g_line_tree);
-    check_range_consistency(root_street);
+    check_range_consistency(g_ranges, g_flop_mask, root_street,
+                            g_isomorphism_by_street[root_street] != 0);
 
     LineFlattening flat;
     if (!collect_line_actions_dispatch(flat, *g_line_tree, -1, 0.0, g_pot, root_street)) {
@@ -260,10 +231,10 @@ void build_tree_dispatch(bool choose_compression) {
     }
     std::unique_ptr<Tree> tree = make_tree_or_fail(spec_of(flat, root_street));
     tree->pot = g_pot;
-    const i32 level = choose_compression ? prepare_solve(*tree) : g_actual_compression;
+    const i32 level = choose_level(*tree, false);
+    reset_or_fail(*tree, store_modes_of_level(level));
 
     install_tree(std::move(tree));
-    if (!choose_compression) set_new_tree_solver_defaults(static_cast<u32>(root_street));
     g_root_street = root_street;
     g_effective_stack = effective_stack;
     assign_line_indices(flat);
@@ -276,7 +247,7 @@ void cmd_build_tree(const Tokens&) {
     if (std::popcount(g_flop_mask) != 3) throw_command_error("board not set");
     if (g_line_tree->children.empty()) throw_command_error("lines not set");
     refuse_while_solving();
-    build_tree_dispatch(true);
+    build_tree_dispatch();
     g_ev_flag_from_file = 0;
     print_ok();
 }
@@ -292,19 +263,28 @@ void cmd_free_tree(const Tokens&) {
 void set_compression_setting(i32 setting) {
     const bool present = g_tree_present && g_tree;
     if (present) refuse_while_solving();
+    const i32 previous = g_compression_setting;
     g_compression_setting = setting;
     if (!present) return;
+    i32 level = 0;
+    try {
+        level = choose_level(*g_tree, true);
+    } catch (const CommandError&) {
+        g_compression_setting = previous;
+        throw;
+    }
     // The solve starts over: every street gets its stores again, and nothing
     // of a forgotten street's state may outlive the data it described.
     discard_forgotten_state(*g_tree);
     try {
-        g_actual_compression = prepare_solve(*g_tree);
+        reset_or_fail(*g_tree, store_modes_of_level(level));
     } catch (const CommandError&) {
         // A tree whose stores could not be made cannot be solved or queried.
         release_tree();
         g_tree_present = 0;
         throw;
     }
+    g_actual_compression = level;
 }
 
 void cmd_node_count(const Tokens&) {

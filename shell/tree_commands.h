@@ -7,8 +7,12 @@
 // street, the effective stack and the line nodes' indices as they were.
 #pragma once
 
+#include <vector>
+
 #include "platform/int_types.h"
 #include "shell/tokenizer.h"
+
+struct LineTreeNode;
 
 // The largest amount of the line tree at the last build, truncated.
 extern i32 g_effective_stack;
@@ -18,11 +22,22 @@ void cmd_free_tree(const Tokens& tokens);
 void cmd_node_count(const Tokens& tokens);
 void cmd_show_effective_stack(const Tokens& tokens);
 
-// The build core shared with `load_tree`: checks the ranges against suit
-// isomorphism, flattens the lines and creates the tree; with
-// choose_compression it also chooses the compression level and resets the
-// solve. Raises command failures; on success the tree is present.
-void build_tree_dispatch(bool choose_compression);
+// The largest amount of the line tree, truncated toward zero (saturating at
+// the 32-bit range).
+i32 effective_stack_of(const LineTreeNode& root);
+
+// With suit isomorphism on a flop root, every combo of a hand class that
+// avoids the flop must carry the same weight in each range; otherwise the
+// command fails with "inconsistent range: ...".
+void check_range_consistency(const std::vector<f64> ranges[2], u64 flop_mask, i32 root_street,
+                             bool isomorphism);
+
+// The build core of `build_tree`: checks the ranges against suit
+// isomorphism, flattens the lines, creates the tree, chooses the compression
+// level and resets the solve. Raises command failures; on success the tree is
+// present. (`load_tree` builds from the archive's settings in
+// shell/load_tree_command.cpp.)
+void build_tree_dispatch();
 
 // `ai6_set_compression`: stores the setting (-1 automatic, else 0 to 4) and
 // applies it at once to a present tree, whose solve starts afresh.

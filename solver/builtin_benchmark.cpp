@@ -13,6 +13,7 @@
 #include "solver/results.h"
 #include "solver/solve_reset.h"
 #include "solver/solver_thread.h"
+#include "storage/block_arena.h"
 #include "tree/tree.h"
 #include "tree/tree_create.h"
 
@@ -102,24 +103,25 @@ f64 seconds_of(i64 ns) {
 
 // Prints the history records that arrived since the last print; `printed`
 // counts the records shown, `last_iteration` the iteration of the last one.
-// The arena figures are per interval: a benchmark without compression
-// commits no arena bytes and codes nothing, so they print as 0 (0 % rather
-// than the 0 / 0 of an interval without raw bytes).
+// The arena figures are per interval, each counter taken and zeroed in one
+// exchange: a benchmark without compression commits no arena bytes and codes
+// nothing, so they print as 0 (0 % rather than the 0 / 0 of an interval
+// without raw bytes).
 void print_new_records(std::FILE* out, std::size_t& printed, u32& last_iteration, i64 cpu_start) {
     const std::vector<SolverStatsRecord> history = copy_last_run_history();
     if (history.size() <= printed) return;
     printed = history.size();
     const SolverStatsRecord& r = history.back();
-    const u64 committed = 0;
-    const u64 raw = 0;
+    const u64 committed = static_cast<u64>(g_stat_committed_bytes.exchange(0));
+    const u64 raw = static_cast<u64>(g_stat_raw_bytes.exchange(0));
     const u32 iterations = r.iteration - last_iteration;
     last_iteration = r.iteration;
     const int per_iteration_mb =
         iterations > 0 ? static_cast<int>((committed >> 20) / iterations) : 0;
     const f64 committed_share =
         raw > 0 ? static_cast<f64>(committed) * 100.0 / static_cast<f64>(raw) : 0.0;
-    const int max_escape = 0;
-    const f64 last_weight = 0.0;
+    const int max_escape = static_cast<int>(g_stat_max_escape.exchange(0));
+    const f64 last_weight = g_stat_last_weight.load();
     std::fprintf(
         out, "%d %.3fs %.3fs %f %f %f %d %d %.1f%% %d %.1f\n", static_cast<int>(r.iteration),
         r.time, seconds_of(process_cpu_time_ns() - cpu_start), r.exploitability * 1000.0,

@@ -160,8 +160,9 @@ void queue_river_items(NodeWorkRecord& record, i32 hands) {
 // The river blocks of the split below a chance node, open while its runouts
 // are dealt: a compressed river store decodes a split's block before any row
 // of it is read and encodes it back afterwards, threading each player's
-// blocks through one arena in the fixed order of the block walks. The strategy
-// sums take part only while they count.
+// blocks through one arena in the fixed order of the block walks; each walk
+// ends the arenas' read or write cycle. The strategy sums take part only
+// while they count.
 class OpenSplitBlocks {
 public:
     explicit OpenSplitBlocks(const NodeWorkRecord& record)
@@ -182,11 +183,13 @@ private:
         walk_count_values(record_, store, totals);
         BlockArena* arenas[2] = {nullptr, nullptr};
         walk_open_blocks(record_, arenas, store, totals, false);
+        end_block_reads(arenas);
     }
 
     void close(BlockStore store) const {
         BlockArena* arenas[2] = {nullptr, nullptr};
         walk_close_blocks(record_, arenas, store, false);
+        end_block_writes(arenas);
     }
 
     const NodeWorkRecord& record_;

@@ -1,5 +1,7 @@
 #include "solver/solve_reset.h"
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 #include <new>
 
@@ -16,6 +18,9 @@ constexpr f64 kAvgWeightCap = 262143.0;
 // Coded regret stores average ties in their first iterations.
 constexpr i32 kCodedRiverEarlyIterations = 30;
 constexpr u32 kCodedMode = 2;
+// Iteration-weighted averaging starts after this many iterations.
+constexpr i32 kLastUnweightedIteration = 60;
+constexpr f64 kLargestIntegerSum = 2147483647.0;
 
 struct LevelModes {
     i32 level;
@@ -68,10 +73,9 @@ bool reset_solve(Tree& tree, const u32 modes[2]) {
     g_regret_scale_base = kRegretScaleBase;
     const u32 root_street = tree.root_street();
     set_averaging_for_root(root_street);
-    const StoreModes granted = available_store_modes({modes[0], modes[1]});
     const bool flop_root = root_street == kStreetFlop;
-    tree.store_modes[0] = flop_root ? granted.regrets : 0;
-    tree.store_modes[1] = flop_root ? granted.strategy : 0;
+    tree.store_modes[0] = flop_root ? modes[0] : 0;
+    tree.store_modes[1] = flop_root ? modes[1] : 0;
     // Read from the request, even where the root forces uncompressed stores.
     g_river_early_iterations =
         static_cast<i32>(modes[0]) >= static_cast<i32>(kCodedMode) ? kCodedRiverEarlyIterations : 0;
@@ -87,6 +91,20 @@ bool reset_solve(Tree& tree, const u32 modes[2]) {
 
 bool reset_solve(const u32 modes[2]) {
     return g_tree && reset_solve(*g_tree, modes);
+}
+
+f64 max_weight_for_integer_sums() {
+    static const f64 bound = [] {
+        f64 weights = 0.0;
+        i32 iterations = 0;
+        for (i32 t = kLastUnweightedIteration + 1; t < kIterationCap; ++t) {
+            const f64 base = static_cast<f64>(t - kLastUnweightedIteration);
+            weights += std::min(kAvgWeightCap, std::pow(base, kAvgWeightExponent));
+            ++iterations;
+        }
+        return (kLargestIntegerSum - 0.5 * iterations) / weights;
+    }();
+    return bound;
 }
 
 std::unique_ptr<TreeSizeStats> copy_tree_size_stats() {

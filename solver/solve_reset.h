@@ -49,14 +49,21 @@ extern f64 g_regret_scale_base;
 void set_new_tree_solver_defaults(u32 root_street);
 
 // Gives every node of the tree fresh, empty stores for the requested modes
-// (uncompressed unless the root is on the flop, and only as far as this build
-// has the kinds: storage/node_data_factory.h), recomputes the size figures,
+// (uncompressed unless the root is on the flop: storage/node_data_factory.h),
+// recomputes the size figures, zeroes the storage rates,
 // sets the iteration counter to 0 and the solver parameters for the tree.
 // Returns false, leaving the tree without stores, when memory for a store
 // cannot be obtained.
 bool reset_solve(Tree& tree, const u32 modes[2]);
 // The same on the current tree; false without one.
 bool reset_solve(const u32 modes[2]);
+
+// The largest range weight that the 32-bit strategy sums of compressed river
+// stores can carry over a whole solve of a flop tree: every iteration from
+// 61 to the iteration cap adds at most its averaging weight times the reach
+// (never above the largest range weight), plus 0.5 of rounding, and the total
+// must stay below 2^31 - 1. About 1.264: weights from 0 to 1 always fit.
+f64 max_weight_for_integer_sums();
 
 // Copy of the current tree's size figures; null without a tree.
 std::unique_ptr<TreeSizeStats> copy_tree_size_stats();

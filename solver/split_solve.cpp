@@ -66,11 +66,13 @@ private:
         walk_count_values(record_, store, totals);
         BlockArena* arenas[2] = {nullptr, nullptr};
         walk_open_blocks(record_, arenas, store, totals, true);
+        end_block_reads(arenas);
     }
 
     void close(BlockStore store) {
         BlockArena* arenas[2] = {nullptr, nullptr};
         walk_close_blocks(record_, arenas, store, true);
+        end_block_writes(arenas);
     }
 
     NodeWorkRecord record_;

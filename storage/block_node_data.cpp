@@ -6,7 +6,9 @@
 
 #include "platform/virtual_memory.h"
 #include "storage/node_kernels.h"
+#include "storage/packed_row.h"
 #include "storage/row_ops.h"
+#include "tree/archive_reader.h"
 
 namespace {
 
@@ -20,28 +22,6 @@ void default_strategy(std::vector<DoubleArray>& out, i32 actions, i32 hands,
     shape_output(out, actions, hands);
     fill_defaults(out, defaults);
 }
-
-// The output rows of a shaped `average_strategy` result as the row-set
-// kernels take them; a node with more actions than the stack list holds
-// (none that a betting tree builds) gets a list on the heap.
-class OutputRows {
-public:
-    explicit OutputRows(std::vector<DoubleArray>& out) {
-        const std::size_t actions = out.size();
-        if (actions > kOnStack) heap_.resize(actions);
-        rows_ = actions > kOnStack ? heap_.data() : stack_;
-        for (std::size_t a = 0; a < actions; ++a) rows_[a] = out[a].data;
-    }
-    OutputRows(const OutputRows&) = delete;
-    OutputRows& operator=(const OutputRows&) = delete;
-    f64* const* rows() const { return rows_; }
-
-private:
-    static constexpr std::size_t kOnStack = 16;
-    f64* stack_[kOnStack];
-    std::vector<f64*> heap_;
-    f64** rows_;
-};
 
 }  // namespace
 
@@ -74,6 +54,36 @@ bool VmBlockNodeData::allocate() {
     values_ = static_cast<u8*>(region);
     bytes_ = size;
     return true;
+}
+
+void VmBlockNodeData::load(Reader& in) {
+    require_allocated(*this);
+    const NodeDataLayout& layout = *layout_;
+    for (i32 e = 0; e < layout.entries; ++e) entries_[e].flags = read_u32(in);
+    const u64 width = static_cast<u64>(element_width());
+    for (i32 b = 0; b < layout.blocks; ++b) {
+        const LayoutBlock& block = layout.block_table()[b];
+        for (u32 j = 0; j < block.entry_count; ++j) {
+            const LayoutEntry& e = layout.entry_table()[block.first_entry + j];
+            for (i32 a = 0; a < layout.actions; ++a) {
+                const u64 index = e.offset + static_cast<u64>(padded_row(e.hands)) * a;
+                load_row(in, values_ + index * width, static_cast<i32>(e.hands));
+            }
+        }
+    }
+}
+
+u64 VmBlockNodeData::min_record_bytes(i32 version) const {
+    const NodeDataLayout& layout = *layout_;
+    u64 total = sizeof(u32) * static_cast<u64>(layout.entries);
+    for (i32 e = 0; e < layout.entries; ++e) {
+        total += min_row_bytes(version, layout.entry_table()[e].hands) * layout.actions;
+    }
+    return total;
+}
+
+u64 VmBlockNodeData::min_row_bytes(i32, u32 hands) const {
+    return static_cast<u64>(element_width()) * hands;
 }
 
 u64 VmBlockNodeData::row_index(i32 turn, i32 river, i32 action) const {
@@ -149,6 +159,47 @@ void FloatBlockNodeData::accumulate_strategy(i32 turn, i32 river,
         kernels.accumulate_f32(values() + row_index(turn, river, a), s.data, reach.data, s.count,
                                weight);
     }
+}
+
+void FloatBlockNodeData::load_row(Reader& in, u8* row, i32 hands) {
+    in.read(row, static_cast<u64>(hands) * sizeof(f32));
+    if (!finite_non_negative(reinterpret_cast<const f32*>(row), hands)) throw_invalid_file();
+}
+
+namespace {
+
+constexpr i32 kFirstPackedRowVersion = 4;
+
+// Reads one packed row, which must take exactly the bytes its length gives:
+// at least one byte for a row of values, at most the largest encoding of the
+// row (a longer length, or a decoder that stops elsewhere, is a damaged file).
+void load_packed_row(Reader& in, u16* row, i32 hands) {
+    const i16 length = read_value<i16>(in);
+    if (length <= 0) {
+        if (length < 0 || hands > 0) throw_invalid_file();
+        return;
+    }
+    const i32 bound = packed_u16_row_max_bytes(hands);
+    if (length > bound) throw_invalid_file();
+    thread_local std::vector<u8> buffer;
+    if (buffer.size() < static_cast<std::size_t>(bound))
+        buffer.resize(static_cast<std::size_t>(bound));
+    in.read(buffer.data(), static_cast<u64>(length));
+    std::memset(buffer.data() + length, 0, static_cast<std::size_t>(bound - length));
+    if (!unpack_row_exact(row, hands, buffer.data(), length)) throw_invalid_file();
+}
+
+}  // namespace
+
+void U16BlockNodeData::load_row(Reader& in, u8* row, i32 hands) {
+    u16* values = reinterpret_cast<u16*>(row);
+    if (in.version >= kFirstPackedRowVersion) return load_packed_row(in, values, hands);
+    in.read(values, static_cast<u64>(hands) * sizeof(u16));
+}
+
+u64 U16BlockNodeData::min_row_bytes(i32 version, u32 hands) const {
+    if (version < kFirstPackedRowVersion) return VmBlockNodeData::min_row_bytes(version, hands);
+    return sizeof(i16) + (hands > 0 ? 1 : 0);
 }
 
 const u16* U16BlockNodeData::row(i32 turn, i32 river, i32 action) const {

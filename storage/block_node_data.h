@@ -41,10 +41,20 @@ public:
     // when the region cannot be obtained. A second call zeroes the values.
     bool allocate() override;
     virtual i64 element_width() const = 0;
+    // Record: the flags word of every layout entry, then the rows block by
+    // block, entry by entry, action by action, without their padding. The
+    // 16-bit kind's rows are packed from archive version 4 on (an i16 byte
+    // length, then the row); float rows are raw.
+    void load(Reader& in) override;
+    u64 min_record_bytes(i32 version) const override;
 
     bool allocated() const { return values_ != nullptr; }
 
 protected:
+    // One row of c values read from the archive into `row`.
+    virtual void load_row(Reader& in, u8* row, i32 hands) = 0;
+    // Fewest bytes of such a row in the archive.
+    virtual u64 min_row_bytes(i32 version, u32 hands) const;
     // First value of the row, in elements from the start of the region.
     u64 row_index(i32 turn, i32 river, i32 action) const;
     // Asks for the rows of the board's next runout, which a flop tree's river
@@ -82,6 +92,9 @@ public:
     // Row of (turn, river, action); null before `allocate`.
     const f32* row(i32 turn, i32 river, i32 action) const;
 
+protected:
+    void load_row(Reader& in, u8* row, i32 hands) override;
+
 private:
     f32* values() const { return reinterpret_cast<f32*>(values_); }
 };
@@ -106,6 +119,10 @@ public:
     i64 element_width() const override { return 2; }
 
     const u16* row(i32 turn, i32 river, i32 action) const;
+
+protected:
+    void load_row(Reader& in, u8* row, i32 hands) override;
+    u64 min_row_bytes(i32 version, u32 hands) const override;
 
 private:
     u16* values() const { return reinterpret_cast<u16*>(values_); }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "storage/block_arena.h"
 #include "storage/node_data.h"
 #include "tree/tree.h"
 
@@ -57,7 +58,7 @@ void walk_blocks_rec(bool open, const NodeWorkRecord& record, BlockArena* arenas
             return;
         }
         if (!needs_open(tree, node.player, store, force)) return;
-        arena = data->open_block(arena, block, static_cast<i32>(totals[node.player]));
+        arena = data->open_block(arena, block, static_cast<i64>(totals[node.player]));
     });
 }
 
@@ -223,6 +224,18 @@ void walk_open_blocks(const NodeWorkRecord& record, BlockArena* arenas[2], Block
 void walk_close_blocks(const NodeWorkRecord& record, BlockArena* arenas[2], BlockStore store,
                        bool force) {
     walk_blocks_rec(false, record, arenas, store, nullptr, force);
+}
+
+void end_block_reads(BlockArena* const arenas[2]) {
+    for (int p = 0; p < 2; ++p) {
+        if (arenas[p]) arenas[p]->end_read();
+    }
+}
+
+void end_block_writes(BlockArena* const arenas[2]) {
+    for (int p = 0; p < 2; ++p) {
+        if (arenas[p]) arenas[p]->end_write();
+    }
 }
 
 void allocate_node_work_records(NodeWorkRecord& record, u32 street, NodeWorkRecords& out) {

@@ -64,6 +64,12 @@ void walk_open_blocks(const NodeWorkRecord& record, BlockArena* arenas[2], Block
 void walk_close_blocks(const NodeWorkRecord& record, BlockArena* arenas[2], BlockStore store,
                        bool force);
 
+// The ends of the cycles that a walk began: end_read after an open walk,
+// end_write after a close walk, on each player's arena that the walk left
+// (an uncompressed tree leaves none).
+void end_block_reads(BlockArena* const arenas[2]);
+void end_block_writes(BlockArena* const arenas[2]);
+
 // Appends the records of the first decision nodes of `street` reached from
 // the record. The record's opponent reach is IP's reach and its second reach
 // OOP's; the new records carry both on their own hand lists. The nodes passed

@@ -3,14 +3,18 @@
 #include <stdexcept>
 
 void NodeDataBase::save(ArchiveWriter&) const {
-    throw std::logic_error("node data archive records are not supported");
+    throw std::logic_error("node data archives are not written");
 }
 
 void NodeDataBase::load(Reader&) {
-    throw std::logic_error("node data archive records are not supported");
+    throw std::logic_error("this node data kind has no archive record");
 }
 
-BlockArena* NodeDataBase::open_block(BlockArena*, i32, i32) {
+u64 NodeDataBase::min_record_bytes(i32) const {
+    return 0;
+}
+
+BlockArena* NodeDataBase::open_block(BlockArena*, i32, i64) {
     return nullptr;
 }
 

@@ -83,15 +83,23 @@ public:
     // the layout's value total.
     virtual i64 value_count(i32 block) const = 0;
 
-    // Archive transfer of the store's record. Not available in this build:
-    // both throw std::logic_error until the archive code provides the kinds'
-    // records.
+    // Archive transfer of the store's record. The program writes no
+    // archives: `save` throws std::logic_error. `load` reads the kind's record
+    // in the reader's version into a store that `allocate` has prepared
+    // (std::logic_error otherwise); a record that no store could have written
+    // (a regret or strategy sum that is negative or not finite, a packed row
+    // of another length than its bytes) throws IOException "invalid file",
+    // and a short file the reader's failure. The kinds without a record here
+    // throw std::logic_error.
     virtual void save(ArchiveWriter& out) const;
     virtual void load(Reader& in);
+    // Fewest bytes that `load` reads in that archive version (0 for the
+    // kinds without a record).
+    virtual u64 min_record_bytes(i32 version) const;
 
     // Decoding and re-encoding of a compressed river block around one split's
     // work; the uncompressed kinds have nothing to do and answer nullptr.
-    virtual BlockArena* open_block(BlockArena* shared, i32 block, i32 count);
+    virtual BlockArena* open_block(BlockArena* shared, i32 block, i64 count);
     virtual BlockArena* close_block(BlockArena* shared, i32 block, bool write_back);
 
     virtual BlockEntry& entry(i32 turn, i32 river) = 0;

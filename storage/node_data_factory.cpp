@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "storage/block_arena.h"
 #include "storage/block_node_data.h"
+#include "storage/compressed_node_data.h"
 #include "storage/plain_node_data.h"
 #include "tree/tree.h"
 
@@ -22,22 +24,31 @@ std::unique_ptr<NodeDataBase> turn_store(i32 actions, const StreetData& street) 
 }
 
 // Float regrets where the river is the tree's root street or its turn-rooted
-// data is of format 5; quantised 16-bit regrets otherwise.
+// data is of format 5; otherwise quantised 16-bit regrets, compressed when
+// the regret mode asks for it.
 std::unique_ptr<NodeDataBase> river_regret_store(const NodeDataLayout& layout, u32 root_street,
-                                                 bool format5) {
+                                                 bool format5, u32 mode) {
     const bool float_rows = root_street == kStreetRiver || (root_street == kStreetTurn && format5);
     if (float_rows) return std::make_unique<FloatBlockNodeData>(layout);
+    if (mode != 0) return std::make_unique<CompressedNodeData>(layout, mode, true);
     return std::make_unique<U16BlockNodeData>(layout);
+}
+
+// Float sums, or 32-bit integer sums compressed when the strategy mode asks
+// for it.
+std::unique_ptr<NodeDataBase> river_sum_store(const NodeDataLayout& layout, u32 mode) {
+    if (mode != 0) return std::make_unique<CompressedNodeData>(layout, mode, false);
+    return std::make_unique<FloatBlockNodeData>(layout);
 }
 
 std::unique_ptr<NodeDataBase> store_of(const TreeNode& node, const StreetData& street,
                                        const NodeDataLayout* layout, bool regrets, u32 root_street,
-                                       bool format5) {
+                                       const u32 modes[2], bool format5) {
     const i32 actions = static_cast<i32>(node.action_count());
     if (node.street == kStreetFlop) return flop_store(actions, street);
     if (node.street == kStreetTurn) return turn_store(actions, street);
-    if (regrets) return river_regret_store(*layout, root_street, format5);
-    return std::make_unique<FloatBlockNodeData>(*layout);
+    if (regrets) return river_regret_store(*layout, root_street, format5, modes[0]);
+    return river_sum_store(*layout, modes[1]);
 }
 
 bool on_kept_street(const Tree& tree, const TreeNode& node) {
@@ -57,22 +68,16 @@ void set_data_sizes(Tree& tree) {
 
 }  // namespace
 
-StoreModes available_store_modes(StoreModes) {
-    return StoreModes{};
-}
-
-// The modes choose between the compressed river kind and the block kinds;
-// with only the block kinds built, they have nothing to choose yet.
 void create_node_data(TreeNode& node, const StreetData& street, const NodeDataLayout* layout,
-                      u64 value_counts[4], bool with_strategy, u32 root_street,
-                      const u32 /*modes*/[2], bool format5) {
+                      u64 value_counts[4], bool with_strategy, u32 root_street, const u32 modes[2],
+                      bool format5) {
     if (!node.is_decision()) return;
     node.regrets.reset();
     node.strategy_sums.reset();
     node.stores_prepared = 0;
-    node.regrets = store_of(node, street, layout, true, root_street, format5);
+    node.regrets = store_of(node, street, layout, true, root_street, modes, format5);
     if (with_strategy) {
-        node.strategy_sums = store_of(node, street, layout, false, root_street, format5);
+        node.strategy_sums = store_of(node, street, layout, false, root_street, modes, format5);
     }
     value_counts[node.street] += static_cast<u64>(node.regrets->value_count(-1));
 }
@@ -94,6 +99,7 @@ void create_all_node_data(Tree& tree) {
     set_data_sizes(tree);
     tree.iteration = 0;
     tree.all_stores_prepared = 0;
+    reset_storage_rate_stats();
 }
 
 bool prepare_node_stores(Tree& tree) {

@@ -16,10 +16,6 @@ struct TreeNode;
 struct StreetData;
 class NodeDataLayout;
 
-// The modes this build can honour. The compressed river kind comes with the
-// block arenas; until then every request is served by uncompressed stores.
-StoreModes available_store_modes(StoreModes requested);
-
 // Replaces the stores of a decision node (terminal nodes keep none) and clears
 // its stores-prepared flag; value_counts[street] grows by the new regret
 // store's value count. `layout` is the tree's layout for the node's action

@@ -33,6 +33,15 @@ struct NodeKernels {
     void (*update_regrets_u16)(u16* row, const f64* action, const f64* node, i32 n, f32 k, f32 t);
     // row[h] += (f32)(weight * strategy[h] * reach[h]), product in double.
     void (*accumulate_f32)(f32* row, const f64* strategy, const f64* reach, i32 n, f64 weight);
+    // 32-bit strategy sums: out[a][h] = (f32)row a[h] / (f32)total[h] with
+    // the exact total over the actions, or fallbacks[a] where it is 0.
+    void (*normalize_i32_rows)(f64* const* out, const i32* rows, u64 stride, i32 actions, i32 n,
+                               const f32* fallbacks);
+    // row[h] = trunc(row[h] + 0.5 + weight * strategy[h] * reach[h]) in
+    // double (the AVX2 variant fuses the multiply by reach and the 0.5, so
+    // the last bit before truncation may differ), held in 0..2^31-1 with NaN
+    // giving 0: a sum saturates rather than wrapping.
+    void (*accumulate_i32)(i32* row, const f64* strategy, const f64* reach, i32 n, f64 weight);
 };
 
 // The variant for this processor, chosen on first use.

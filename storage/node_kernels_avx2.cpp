@@ -105,6 +105,43 @@ inline void f8_store_u16(u16* out, F8 v) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), packed);
 }
 
+inline F8 f8_from_i32(const i32* p) {
+    return _mm256_cvtepi32_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
+}
+// Sum over `rows` rows (stride apart) of eight 32-bit values, exact in
+// double, then turned to float.
+inline F8 f8_sum_i32_rows(const i32* p, u64 stride, i32 rows) {
+    __m256d lo = _mm256_setzero_pd();
+    __m256d hi = _mm256_setzero_pd();
+    for (i32 a = 0; a < rows; ++a) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + stride * a));
+        lo = _mm256_add_pd(lo, _mm256_cvtepi32_pd(_mm256_castsi256_si128(x)));
+        hi = _mm256_add_pd(hi, _mm256_cvtepi32_pd(_mm256_extracti128_si256(x, 1)));
+    }
+    return join(_mm256_cvtpd_ps(lo), _mm256_cvtpd_ps(hi));
+}
+// fma(w s, r, 0.5) + v, clamped to [0, 2^31 - 1] (max first: NaN gives 0),
+// truncated.
+inline __m128i accumulate_i32_4(const i32* row, const f64* s, const f64* r, __m256d w) {
+    const __m256d v = _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)));
+    const __m256d t = _mm256_fmadd_pd(_mm256_mul_pd(w, _mm256_loadu_pd(s)), _mm256_loadu_pd(r),
+                                      _mm256_set1_pd(0.5));
+    const __m256d x = _mm256_max_pd(_mm256_add_pd(t, v), _mm256_setzero_pd());
+    return _mm256_cvttpd_epi32(_mm256_min_pd(x, _mm256_set1_pd(2147483647.0)));
+}
+inline void accumulate_i32_8(i32* row, const f64* s, const f64* r, f64 weight) {
+    const __m256d w = _mm256_set1_pd(weight);
+    const __m128i lo = accumulate_i32_4(row, s, r, w);
+    const __m128i hi = accumulate_i32_4(row + 4, s + 4, r + 4, w);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row), lo);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + 4), hi);
+}
+inline i32 accumulate_i32_1(i32 v, f64 s, f64 r, f64 weight) {
+    const f64 x = __builtin_fma(weight * s, r, 0.5) + static_cast<f64>(v);
+    if (!(x > 0.0)) return 0;
+    return x >= 2147483647.0 ? 2147483647 : static_cast<i32>(x);
+}
+
 #include "storage/node_kernels_impl.h"
 
 }  // namespace

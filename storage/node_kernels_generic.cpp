@@ -121,6 +121,40 @@ inline void f8_store_u16(u16* out, F8 v) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), packed);
 }
 
+inline F8 f8_from_i32(const i32* p) {
+    return {_mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))),
+            _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4)))};
+}
+inline __m128d pd2_from_i32(const i32* p) {
+    return _mm_cvtepi32_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+}
+// Sum over `rows` rows (stride apart) of eight 32-bit values, exact in
+// double, then turned to float.
+inline F8 f8_sum_i32_rows(const i32* p, u64 stride, i32 rows) {
+    __m128d s[4] = {_mm_setzero_pd(), _mm_setzero_pd(), _mm_setzero_pd(), _mm_setzero_pd()};
+    for (i32 a = 0; a < rows; ++a) {
+        const i32* row = p + stride * a;
+        for (i32 q = 0; q < 4; ++q) s[q] = _mm_add_pd(s[q], pd2_from_i32(row + 2 * q));
+    }
+    return {pd4_to_ps(s[0], s[1]), pd4_to_ps(s[2], s[3])};
+}
+// (v + 0.5) + (w s) r, clamped to [0, 2^31 - 1] (max first: NaN gives 0),
+// truncated.
+inline void accumulate_i32_8(i32* row, const f64* s, const f64* r, f64 weight) {
+    const __m128d w = _mm_set1_pd(weight);
+    for (i32 q = 0; q < 8; q += 2) {
+        const __m128d v = _mm_add_pd(pd2_from_i32(row + q), _mm_set1_pd(0.5));
+        const __m128d x = _mm_max_pd(_mm_add_pd(v, prod2(w, s + q, r + q)), _mm_setzero_pd());
+        const __m128i t = _mm_cvttpd_epi32(_mm_min_pd(x, _mm_set1_pd(2147483647.0)));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(row + q), t);
+    }
+}
+inline i32 accumulate_i32_1(i32 v, f64 s, f64 r, f64 weight) {
+    const f64 x = static_cast<f64>(v) + 0.5 + weight * s * r;
+    if (!(x > 0.0)) return 0;
+    return x >= 2147483647.0 ? 2147483647 : static_cast<i32>(x);
+}
+
 #include "storage/node_kernels_impl.h"
 
 }  // namespace

@@ -173,6 +173,36 @@ static void accumulate_f32(f32* row, const f64* strategy, const f64* reach, i32 
     for (; h < n; ++h) row[h] += static_cast<f32>(weight * strategy[h] * reach[h]);
 }
 
+// 32-bit strategy sums: totals are exact (summed in double, far below 2^53)
+// and turned to float once, as the 64-bit integer sum would be.
+static void normalize_i32_rows(f64* const* out, const i32* rows, u64 stride, i32 actions, i32 n,
+                               const f32* fallbacks) {
+    const F8 vmin = f8_set1(k_flt_min);
+    i32 h = 0;
+    for (; h + 8 <= n; h += 8) {
+        const F8 t = f8_sum_i32_rows(rows + h, stride, actions);
+        const F8 valid = f8_ge(t, vmin);
+        for (i32 a = 0; a < actions; ++a) {
+            const F8 q = f8_div(f8_from_i32(rows + stride * a + h), t);
+            f8_store_f64(out[a] + h, f8_select(valid, q, f8_set1(fallbacks[a])));
+        }
+    }
+    for (; h < n; ++h) {
+        i64 sum = 0;
+        for (i32 a = 0; a < actions; ++a) sum += rows[stride * a + h];
+        const f32 t = static_cast<f32>(sum);
+        for (i32 a = 0; a < actions; ++a) {
+            out[a][h] = t >= k_flt_min ? static_cast<f32>(rows[stride * a + h]) / t : fallbacks[a];
+        }
+    }
+}
+
+static void accumulate_i32(i32* row, const f64* strategy, const f64* reach, i32 n, f64 weight) {
+    i32 h = 0;
+    for (; h + 8 <= n; h += 8) accumulate_i32_8(row + h, strategy + h, reach + h, weight);
+    for (; h < n; ++h) row[h] = accumulate_i32_1(row[h], strategy[h], reach[h], weight);
+}
+
 static const NodeKernels k_table = {normalize_f32,      normalize_u16,      normalize_f32_rows,
                                     normalize_u16_rows, update_regrets_f32, update_regrets_u16,
-                                    accumulate_f32};
+                                    accumulate_f32,     normalize_i32_rows, accumulate_i32};

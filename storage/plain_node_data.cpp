@@ -4,6 +4,7 @@
 
 #include "storage/node_kernels.h"
 #include "storage/row_ops.h"
+#include "tree/archive_reader.h"
 
 PlainNodeData::PlainNodeData(i32 rows, i32 hands)
     : rows_(rows), hands_(hands), rows_data_(static_cast<std::size_t>(rows)) {}
@@ -76,6 +77,19 @@ BlockEntry& PlainNodeData::entry(i32, i32) {
     return entry_;
 }
 
+void PlainNodeData::load(Reader& in) {
+    require_allocated();
+    entry_.flags = read_u32(in);
+    for (FloatArray& row : rows_data_) {
+        in.read(row.data, static_cast<u64>(hands_) * sizeof(f32));
+        if (!finite_non_negative(row.data, hands_)) throw_invalid_file();
+    }
+}
+
+u64 PlainNodeData::min_record_bytes(i32) const {
+    return sizeof(u32) + sizeof(f32) * static_cast<u64>(rows_) * static_cast<u64>(hands_);
+}
+
 CompositeNodeData::CompositeNodeData(i32 rows, std::span<const u32> board_hands) {
     elements_.reserve(board_hands.size());
     for (const u32 hands : board_hands) elements_.emplace_back(rows, static_cast<i32>(hands));
@@ -117,4 +131,14 @@ i64 CompositeNodeData::value_count(i32 block) const {
 
 BlockEntry& CompositeNodeData::entry(i32 turn, i32) {
     return elements_[turn].entry(-1, -1);
+}
+
+void CompositeNodeData::load(Reader& in) {
+    for (PlainNodeData& e : elements_) e.load(in);
+}
+
+u64 CompositeNodeData::min_record_bytes(i32 version) const {
+    u64 total = 0;
+    for (const PlainNodeData& e : elements_) total += e.min_record_bytes(version);
+    return total;
 }

@@ -29,7 +29,12 @@ public:
                              const DoubleArray& reach, f64 weight) override;
     i64 value_count(i32 block) const override;
     BlockEntry& entry(i32 turn, i32 river) override;
+    // Record: the flags word (i32), then each action's row of `hands` floats.
+    void load(Reader& in) override;
+    u64 min_record_bytes(i32 version) const override;
 
+    i32 rows() const { return rows_; }
+    i32 hands() const { return hands_; }
     // Row of one action; null before `allocate`.
     const f32* row(i32 action) const { return rows_data_[action].data; }
 
@@ -60,6 +65,9 @@ public:
                              const DoubleArray& reach, f64 weight) override;
     i64 value_count(i32 block) const override;
     BlockEntry& entry(i32 turn, i32 river) override;
+    // The elements' records in board order.
+    void load(Reader& in) override;
+    u64 min_record_bytes(i32 version) const override;
 
     i32 boards() const { return static_cast<i32>(elements_.size()); }
     const PlainNodeData& element(i32 turn) const { return elements_[turn]; }

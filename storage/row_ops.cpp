@@ -1,6 +1,7 @@
 #include "storage/row_ops.h"
 
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 void check_defaults(std::span<const f32> defaults, i32 actions) {
@@ -60,6 +61,11 @@ void average_tie_groups(u16* row, i32 hands, const std::vector<i16>& tie_groups)
     for (const i16 length : tie_groups) {
         if (h >= hands) return;
         if (length < 1) continue;
+        // A run of one hand is its own mean (most runs are).
+        if (length == 1) {
+            ++h;
+            continue;
+        }
         const i32 g = std::min<i32>(length, hands - h);
         u32 sum = 0;
         for (i32 j = 0; j < g; ++j) sum += row[h + j];
@@ -67,4 +73,11 @@ void average_tie_groups(u16* row, i32 hands, const std::vector<i16>& tie_groups)
         for (i32 j = 0; j < g; ++j) row[h + j] = mean;
         h += g;
     }
+}
+
+bool finite_non_negative(const f32* values, i64 n) {
+    for (i64 i = 0; i < n; ++i) {
+        if (!(values[i] >= 0.0f && values[i] <= std::numeric_limits<f32>::max())) return false;
+    }
+    return true;
 }

@@ -26,10 +26,36 @@ void check_accumulate_args(const std::vector<DoubleArray>& strategy, const Doubl
 void shape_output(std::vector<DoubleArray>& out, i32 actions, i32 hands);
 void fill_defaults(std::vector<DoubleArray>& out, std::span<const f32> defaults);
 
+// The output rows of a shaped `average_strategy` result as the row-set
+// kernels take them; a node with more actions than the stack list holds
+// (none that a betting tree builds) gets a list on the heap.
+class OutputRows {
+public:
+    explicit OutputRows(std::vector<DoubleArray>& out) {
+        const std::size_t actions = out.size();
+        if (actions > kOnStack) heap_.resize(actions);
+        rows_ = actions > kOnStack ? heap_.data() : stack_;
+        for (std::size_t a = 0; a < actions; ++a) rows_[a] = out[a].data;
+    }
+    OutputRows(const OutputRows&) = delete;
+    OutputRows& operator=(const OutputRows&) = delete;
+    f64* const* rows() const { return rows_; }
+
+private:
+    static constexpr std::size_t kOnStack = 16;
+    f64* stack_[kOnStack];
+    std::vector<f64*> heap_;
+    f64** rows_;
+};
+
 // Values of `values` as they enter a store row; no data reads as zeros.
 inline f64 stored_value(const DoubleArray& values, i32 h) {
     return values.data ? values.data[h] : 0.0;
 }
+
+// Whether every value is a finite number of at least 0: what a regret or a
+// strategy sum read from an archive must be.
+bool finite_non_negative(const f32* values, i64 n);
 
 // The quantised regret of a stored value: truncated toward zero and held in
 // 0..65535 (NaN gives 0) rather than wrapped.

@@ -10,13 +10,18 @@ add_line 0 10 10
 ai6_set_compression none
 build_tree
 ai6_get_actual_compression
-# Compressed stores are not built yet: every level runs as level 0.
+# A present tree takes the level at once; auto picks 0 where memory is plenty.
 ai6_set_compression 3
 ai6_get_actual_compression
 ai6_set_compression auto
 ai6_get_actual_compression
 ai6_set_compression 7
+ai6_get_actual_compression
 ai6_set_compression -2
+ai6_get_actual_compression
+ai6_set_compression medium
 ai6_set_compression Auto
 ai6_get_actual_compression
 is_tree_present
+free_tree
+ai6_get_actual_compression

@@ -25,7 +25,7 @@ struct BlockLog {
         bool open;
         const void* arena_in;
         i32 block;
-        i32 count;
+        i64 count;
         bool write_back;
     };
     std::vector<Call> calls;
@@ -42,7 +42,7 @@ public:
     void accumulate_strategy(i32, i32, const std::vector<DoubleArray>&, const DoubleArray&,
                              f64) override {}
     i64 value_count(i32) const override { return values_; }
-    BlockArena* open_block(BlockArena* shared, i32 block, i32 count) override {
+    BlockArena* open_block(BlockArena* shared, i32 block, i64 count) override {
         log_.calls.push_back({this, true, shared, block, count, false});
         return reinterpret_cast<BlockArena*>(this);
     }

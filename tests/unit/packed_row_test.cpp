@@ -125,4 +125,127 @@ TEST(PackedRow, FastPathBlocksMatchTheGeneralRule) {
         EXPECT_EQ(unpack_exact(fn, bytes, 64), values) << name;
 }
 
+// ---- 32-bit rows and the writer variants ----
+
+using Pack16 = u8* (*)(u8*, const u16*, i32);
+using Pack32 = u8* (*)(u8*, const u32*, i32);
+using Unpack32 = const u8* (*)(u32*, i32, const u8*);
+
+std::vector<std::pair<std::string, Pack32>> writers32() {
+    std::vector<std::pair<std::string, Pack32>> list{{"generic", pack_u32_row_generic}};
+    if (cpu_features().avx2_set) list.push_back({"avx2", pack_u32_row_avx2});
+    return list;
+}
+
+std::vector<std::pair<std::string, Unpack32>> decoders32() {
+    std::vector<std::pair<std::string, Unpack32>> list{{"generic", unpack_u32_row_generic}};
+    if (cpu_features().avx2_set) list.push_back({"avx2", unpack_u32_row_avx2});
+    return list;
+}
+
+Bytes pack32_with(Pack32 fn, const std::vector<u32>& values) {
+    const i32 n = static_cast<i32>(values.size());
+    Bytes out(static_cast<std::size_t>(packed_u32_row_max_bytes(n)) + 1);
+    const u8* end = fn(out.data(), values.data(), n);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+    return out;
+}
+
+Bytes pack32(const std::vector<u32>& values) {
+    return pack32_with(pack_u32_row, values);
+}
+
+std::vector<u32> unpack32_exact(Unpack32 fn, const Bytes& bytes, i32 n) {
+    const Bytes buffer = bytes;
+    std::vector<u32> out(static_cast<std::size_t>(n), 0xDEADBEEF);
+    const u8* end = fn(out.data(), n, buffer.data());
+    EXPECT_EQ(end, buffer.data() + buffer.size());
+    return out;
+}
+
+TEST(PackedRow32, WriterExamples) {
+    EXPECT_EQ(pack32({1, 2, 3, 4, 300}),
+              (Bytes{0x01, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x04, 0x00, 0x2C, 0x01}));
+    EXPECT_EQ(pack32({0, 0, 0}), (Bytes{0x00, 0, 0, 0}));
+    EXPECT_EQ(pack32({70000}), (Bytes{0x02, 0x70, 0x11, 0x01, 0x00}));
+    EXPECT_EQ(pack32(std::vector<u32>(32, 0)), Bytes{0x00});
+    EXPECT_TRUE(pack32({}).empty());
+}
+
+TEST(PackedRow32, GroupSelectorsFollowTheGroupMaximum) {
+    const u32 maxima[] = {0, 255, 256, 65535, 65536, 0x7FFFFFFF};
+    const u8 selectors[] = {0, 1, 2, 2, 3, 3};
+    const std::size_t payload[] = {0, 8, 16, 16, 32, 32};
+    for (int i = 0; i < 6; ++i) {
+        std::vector<u32> values(32, 0);
+        values[16 + 5] = maxima[i];  // group 2
+        for (const auto& [name, fn] : writers32()) {
+            const Bytes bytes = pack32_with(fn, values);
+            EXPECT_EQ(bytes[0], selectors[i] << 4) << name << " " << maxima[i];
+            EXPECT_EQ(bytes.size(), 1 + payload[i]) << name;
+        }
+    }
+}
+
+TEST(PackedRow32, ThirtyOneValuesAreFourTailGroups) {
+    std::vector<u32> values(31, 7);
+    values[9] = 300;     // group 1 holds a u16
+    values[20] = 70000;  // group 2 holds a u32
+    const Bytes bytes = pack32(values);
+    ASSERT_EQ(bytes.size(), (1 + 8) + (1 + 16) + (1 + 32) + (1 + 7));
+    EXPECT_EQ(bytes[0], 0);
+    EXPECT_EQ(bytes[9], 1);
+    EXPECT_EQ(bytes[26], 2);
+    EXPECT_EQ(bytes[59], 0);
+    for (const auto& [name, fn] : decoders32())
+        EXPECT_EQ(unpack32_exact(fn, bytes, 31), values) << name;
+}
+
+// A flag byte 3 (a writer never ORs it, but a reader must take it as u32).
+TEST(PackedRow32, TailFlagsAboveOneReadAsWords) {
+    const Bytes bytes{0x03, 0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x7F};
+    for (const auto& [name, fn] : decoders32()) {
+        EXPECT_EQ(unpack32_exact(fn, bytes, 2), (std::vector<u32>{1, 0x7FFFFFFF})) << name;
+    }
+}
+
+// Random rows of every shape: both writers give the same bytes, within the
+// bound, and both readers give the values back.
+TEST(PackedRow32, VariantsAgreeOnRandomRows) {
+    std::mt19937 gen(11);
+    const u32 limits[] = {1, 256, 65536, 0x80000000u};
+    for (int n = 0; n <= 200; ++n) {
+        for (const u32 limit : limits) {
+            std::vector<u32> values(static_cast<std::size_t>(n));
+            for (auto& v : values) v = gen() % 4 == 0 ? 0 : static_cast<u32>(gen() % limit);
+            const Bytes bytes = pack32_with(pack_u32_row_generic, values);
+            EXPECT_LE(static_cast<i64>(bytes.size()), packed_u32_row_max_bytes(n));
+            for (const auto& [name, fn] : writers32())
+                EXPECT_EQ(pack32_with(fn, values), bytes) << name;
+            for (const auto& [name, fn] : decoders32()) {
+                EXPECT_EQ(unpack32_exact(fn, bytes, n), values) << name << " n " << n;
+            }
+        }
+    }
+}
+
+TEST(PackedRow16, WriterVariantsAgreeOnRandomRows) {
+    if (!cpu_features().avx2_set) GTEST_SKIP() << "no AVX2";
+    std::mt19937 gen(13);
+    const int limits[] = {1, 256, 4096, 65536};
+    for (int n = 0; n <= 200; ++n) {
+        for (int limit : limits) {
+            std::vector<u16> values(static_cast<std::size_t>(n));
+            for (auto& v : values) v = static_cast<u16>(gen() % 4 == 0 ? 0 : gen() % limit);
+            Bytes a(static_cast<std::size_t>(packed_u16_row_max_bytes(n)) + 1);
+            Bytes b(a.size());
+            a.resize(static_cast<std::size_t>(pack_u16_row_generic(a.data(), values.data(), n) -
+                                              a.data()));
+            b.resize(
+                static_cast<std::size_t>(pack_u16_row_avx2(b.data(), values.data(), n) - b.data()));
+            EXPECT_EQ(a, b) << "n " << n << " limit " << limit;
+        }
+    }
+}
+
 }  // namespace

@@ -1,7 +1,8 @@
 // Queries run while the solver thread runs: strategies, ranges, flags,
 // locks and strategy writes on flop, turn and river nodes of a flop tree,
 // whose river data the queries open under the turn locks that the solver's
-// work items take. Every answer keeps its shape and the solver ends cleanly.
+// work items take. Every answer keeps its shape and the solver ends cleanly,
+// with uncompressed river stores and with packed and coded ones.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,7 +14,10 @@
 
 namespace {
 
-class QueriesWhileSolving : public QueryTest {};
+class QueriesWhileSolving : public QueryTest {
+protected:
+    static void answers_keep_their_shape(int level);
+};
 
 std::string uniform_values() {
     std::string text;
@@ -21,7 +25,11 @@ std::string uniform_values() {
     return text;
 }
 
-TEST_F(QueriesWhileSolving, AnswersKeepTheirShape) {
+// The level's river stores: the compressed ones decode and encode their
+// blocks under the same turn locks, in the queries as in the solver.
+void QueriesWhileSolving::answers_keep_their_shape(int level) {
+    ASSERT_EQ(run_line("ai6_set_compression " + std::to_string(level)),
+              "ai6_set_compression ok!\n");
     build(range_tokens(ranks_in("AKQJT9")), range_tokens(ranks_in("AKQJT9")), "Kh 7d 2c",
           {"0 0 0 0 0 0", "0 0 50 50 50 50", "0 0 0 0 100 100", "50 50"});
     ASSERT_EQ(run_line("set_threads 2"), "set_threads ok!\n");
@@ -52,6 +60,18 @@ TEST_F(QueriesWhileSolving, AnswersKeepTheirShape) {
     EXPECT_FALSE(solver_running());
     EXPECT_GT(rounds, 0);
     EXPECT_GT(g_tree->iteration, 0u);
+}
+
+TEST_F(QueriesWhileSolving, AnswersKeepTheirShape) {
+    answers_keep_their_shape(0);
+}
+
+TEST_F(QueriesWhileSolving, AnswersKeepTheirShapeAtLevel2) {
+    answers_keep_their_shape(2);
+}
+
+TEST_F(QueriesWhileSolving, AnswersKeepTheirShapeAtLevel4) {
+    answers_keep_their_shape(4);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "storage/block_node_data.h"
+#include "storage/compressed_node_data.h"
 #include "storage/node_data_factory.h"
 #include "storage/plain_node_data.h"
 #include "tree/node_data_layout.h"
@@ -142,13 +143,32 @@ TEST_F(TreeTest, TurnAndRiverRootsKeepFloatRiverRegrets) {
     EXPECT_EQ(g_avg_weight_cap, std::numeric_limits<f64>::max());
 }
 
-TEST_F(TreeTest, CompressionModesFallBackToUncompressedStores) {
+// Flop roots take the compressed river kinds of their modes: 16-bit regret
+// rows and 32-bit sum rows, each in the arena kind of its mode; flop and turn
+// stores stay uncompressed, and the value counts do not depend on the kinds.
+TEST_F(TreeTest, CompressionModesChooseTheRiverKinds) {
     Tree& tree = build(three_streets(), {"Qs", "Jh", "2h"});
+    ASSERT_TRUE(reset(tree, 0, 0));
+    const TreeSizeStats plain = tree.size_stats;
     ASSERT_TRUE(reset(tree, 1, 2));
+    const auto* regrets = dynamic_cast<const CompressedNodeData*>(tree.nodes[3].regrets.get());
+    const auto* sums = dynamic_cast<const CompressedNodeData*>(tree.nodes[3].strategy_sums.get());
+    ASSERT_NE(regrets, nullptr);
+    ASSERT_NE(sums, nullptr);
+    EXPECT_TRUE(regrets->sixteen_bit());
+    EXPECT_EQ(regrets->mode(), 1u);
+    EXPECT_FALSE(sums->sixteen_bit());
+    EXPECT_EQ(sums->mode(), 2u);
+    EXPECT_TRUE(is<PlainNodeData>(tree.nodes[0].regrets));
+    EXPECT_TRUE(is<CompositeNodeData>(tree.nodes[2].regrets));
+    EXPECT_EQ(tree.store_modes[0], 1u);
+    EXPECT_EQ(tree.store_modes[1], 2u);
+    for (int s = 0; s < 4; ++s) EXPECT_EQ(tree.size_stats.data_sizes[s], plain.data_sizes[s]);
+
+    ASSERT_TRUE(reset(tree, 0, 1));
     EXPECT_TRUE(is<U16BlockNodeData>(tree.nodes[3].regrets));
-    EXPECT_TRUE(is<FloatBlockNodeData>(tree.nodes[3].strategy_sums));
-    EXPECT_EQ(tree.store_modes[0], 0u);
-    EXPECT_EQ(tree.store_modes[1], 0u);
+    EXPECT_TRUE(is<CompressedNodeData>(tree.nodes[3].strategy_sums));
+
     EXPECT_EQ(store_modes_of_level(3).regrets, 1u);
     EXPECT_EQ(store_modes_of_level(3).strategy, 2u);
     EXPECT_EQ(store_modes_of_level(7).regrets, 0u);

@@ -75,7 +75,7 @@ public:
         inner_->accumulate_strategy(turn, river, strategy, reach, weight);
     }
     i64 value_count(i32 block) const override { return inner_->value_count(block); }
-    BlockArena* open_block(BlockArena* shared, i32 block, i32 count) override {
+    BlockArena* open_block(BlockArena* shared, i32 block, i64 count) override {
         std::lock_guard lock(mutex_);
         if (++open_[block] != 1) ++g_faults;
         ++opens;

@@ -1,0 +1,360 @@
+// load_tree on archives made byte by byte (known answers computed by hand)
+// and on archives damaged on purpose: one error line, no crash, and the state
+// the command promises: a refused head leaves everything as it was, a refused
+// node part leaves no tree and the settings as they were.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "archive_test_support.h"
+#include "shell/settings.h"
+#include "storage/block_node_data.h"
+
+namespace {
+
+constexpr u64 kFlop = (u64{1} << 50) | (u64{1} << 25) | (u64{1} << 31);  // Ks Qd 7h
+constexpr u64 kTurn = u64{1} << 2;                                       // 4c
+constexpr u64 kRiver = u64{1} << 39;                                     // 2s
+constexpr i32 kRiverHands = 1081;
+
+void line_node(ArchiveBytes& out, u32 player, i32 offset, f64 amount, f64 c0, f64 c1,
+               i32 children) {
+    out.u32v(player).i32v(offset).i32v(0).i32v(-1).f64v(amount).f64v(c0).f64v(c1).i32v(children);
+}
+
+// Root OOP: bet 50 (IP calls or folds) or check (IP checks behind).
+void river_lines(ArchiveBytes& out) {
+    line_node(out, 0, 0, 0.0, 0.0, 0.0, 2);
+    out.f64v(50.0);
+    line_node(out, 1, 0, 50.0, 50.0, 0.0, 2);
+    out.f64v(50.0);
+    line_node(out, 0, 1, 50.0, 50.0, 50.0, 0);
+    out.f64v(-1.0);
+    line_node(out, 0, 0, 0.0, 50.0, 0.0, 0);
+    out.f64v(0.0);
+    line_node(out, 1, 0, 0.0, 0.0, 0.0, 1);
+    out.f64v(0.0);
+    line_node(out, 0, 1, 0.0, 0.0, 0.0, 0);
+}
+
+void empty_record(ArchiveBytes& out, i32 v) {
+    if (v >= 4) {
+        out.u8v(1).u8v(1);
+    } else {
+        for (int a = 0; a < 6; ++a) out.i32v(0);
+    }
+    out.u8v(0).u64v(0);
+}
+
+// A float river store of one entry: its flags word, then one row per action.
+template <class Row>
+void river_store(ArchiveBytes& out, u32 flags, int actions, Row row) {
+    out.u32v(flags);
+    for (int a = 0; a < actions; ++a) {
+        for (i32 h = 0; h < kRiverHands; ++h) out.put(static_cast<f32>(row(a, h)));
+    }
+}
+
+// The hand-made river archive: regrets of the root (h mod 4) + 1 for the bet
+// and 2 for the check, 3 for IP's call and 1 for the fold, strategy sums 0.
+std::vector<u8> hand_made_river(i32 v) {
+    ArchiveBytes out;
+    out.put_bytes("AI6:", 4).i32v(v);
+    if (v >= 4) out.u8v(1);
+    out.u64v(kFlop).u64v(kTurn).u64v(kRiver);
+    out.f64v(0.0).f64v(0.0).f64v(100.0);
+    for (int p = 0; p < 2; ++p) {
+        for (int c = 0; c < kHandCount; ++c) out.f64v(1.0);
+    }
+    river_lines(out);
+    out.u32v(0).i32v(-1).i32v(-1);
+    for (int i = 0; i < 6; ++i) out.f64v(0.0);
+    // Level 0, 30 iterations done: queries show the current strategy.
+    out.u32v(0).u32v(30);
+    // Node 0 opens the river: 49 records, then its two stores.
+    for (int k = 0; k < kTurnCardSlots; ++k) empty_record(out, v);
+    river_store(out, 0, 2, [](int a, i32 h) { return a == 0 ? (h % 4) + 1.0 : 2.0; });
+    river_store(out, 0, 2, [](int, i32) { return 0.0; });
+    // Node 1, IP facing the bet: call 3, fold 1; node 4 checks behind.
+    river_store(out, 1, 2, [](int a, i32) { return a == 0 ? 3.0 : 1.0; });
+    river_store(out, 0, 2, [](int, i32) { return 0.0; });
+    river_store(out, 0, 1, [](int, i32) { return 0.0; });
+    river_store(out, 0, 1, [](int, i32) { return 0.0; });
+    if (v >= 4) {
+        for (int k = 0; k < kTurnCardSlots; ++k) out.u32v(0).u32v(0).u32v(0).u32v(0);
+    }
+    return out.bytes;
+}
+
+class ArchiveLoad : public ArchiveTest {
+protected:
+    static std::string load_bytes(const std::vector<u8>& bytes, const std::string& name = "a") {
+        const std::string path = temp_archive_path(name);
+        write_bytes_file(path, bytes);
+        std::string answer = run_line("load_tree " + path);
+        std::remove(path.c_str());
+        return answer;
+    }
+
+    // The river spot, solved a little and written.
+    static std::vector<u8> river_archive(i32 v, ArchiveLayout* layout = nullptr) {
+        build_solved(kRiverSpot, false, v, 0, 3);
+        ArchiveOptions options;
+        options.version = v;
+        options.omit_values = true;
+        return write_tree_archive(options, layout);
+    }
+};
+
+class HandMadeRiver : public ArchiveLoad, public ::testing::WithParamInterface<i32> {};
+
+TEST_P(HandMadeRiver, StrategiesAreRegretsOverTheirTotal) {
+    ASSERT_EQ(load_bytes(hand_made_river(GetParam())), "load_tree ok!\n");
+    EXPECT_EQ(g_flop_mask, kFlop);
+    EXPECT_EQ(g_turn_mask, kTurn);
+    EXPECT_EQ(g_river_mask, kRiver);
+    EXPECT_EQ(run_line("show_effective_stack"), "50\n");
+    EXPECT_EQ(run_line("ai6_get_actual_compression"), "compression 0\n");
+    const RiverRecord& runout = g_tree->street_data->boards[0].runouts[0];
+    const std::vector<std::string> root = output_lines(run_line("show_strategy r:0"));
+    ASSERT_EQ(root.size(), 3u);
+    const std::vector<f64> bet = combo_row(root[0]);
+    const std::vector<f64> check = combo_row(root[1]);
+    int checked = 0;
+    for (int c = 0; c < kHandCount; ++c) {
+        const u16 h = runout.combo_map[static_cast<std::size_t>(c)];
+        if (h == 0xFFFF) continue;
+        const f32 r = static_cast<f32>(h % 4) + 1.0f;
+        EXPECT_NEAR(bet[c], r / (r + 2.0f), 1e-6) << c;
+        EXPECT_NEAR(check[c], 2.0f / (r + 2.0f), 1e-6) << c;
+        ++checked;
+    }
+    EXPECT_EQ(checked, kRiverHands);
+    const std::vector<std::string> facing = output_lines(run_line("show_strategy r:0:b50"));
+    ASSERT_EQ(facing.size(), 3u);
+    for (const f64 p : combo_row(facing[0])) {
+        if (p != 0.0 && !std::isnan(p)) EXPECT_NEAR(p, 0.75, 1e-6);
+    }
+    EXPECT_NE(run_line("show_node r:0:b50").find("LOCKED"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, HandMadeRiver, ::testing::Values(0, 2, 3, 4, 5));
+
+TEST_F(ArchiveLoad, ReaderFailuresAreOneErrorLine) {
+    EXPECT_EQ(load_bytes({'A', 'I', '6'}).rfind("ERROR: load_tree can't read from file (errno ", 0),
+              0u);
+    EXPECT_EQ(load_bytes({'A', 'I', '5', ':', 0, 0, 0, 0}), "ERROR: load_tree invalid file\n");
+    const std::string unsupported =
+        "ERROR: load_tree unsupported data format, update to latest version\n";
+    EXPECT_EQ(load_bytes({'A', 'I', '6', ':', 6, 0, 0, 0}), unsupported);
+    EXPECT_EQ(load_bytes({'A', 'I', '6', ':', 0xFF, 0xFF, 0xFF, 0xFF}), unsupported);
+    EXPECT_EQ(run_line("load_tree " + temp_archive_path("missing")),
+              "ERROR: load_tree can't open file (errno 2)\n");
+    const std::string dir = temp_archive_path("dir");
+    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+    EXPECT_EQ(
+        run_line("load_tree " + dir).rfind("ERROR: load_tree can't read from file (errno ", 0), 0u);
+    rmdir(dir.c_str());
+    EXPECT_EQ(run_line("is_tree_present"), "false\n");
+}
+
+// The offset of the flop mask moves by the flag byte from version 4 on.
+TEST_F(ArchiveLoad, MasksFollowTheFlagByteFromVersionFour) {
+    for (const i32 v : {3, 4}) {
+        std::vector<u8> bytes = hand_made_river(v);
+        const std::size_t at = v >= 4 ? 9 : 8;
+        u64 mask = 0;
+        std::memcpy(&mask, bytes.data() + at, sizeof mask);
+        EXPECT_EQ(mask, kFlop);
+        ASSERT_EQ(load_bytes(bytes), "load_tree ok!\n");
+        EXPECT_EQ(g_ev_flag_from_file, v >= 4 ? 1 : 0);
+    }
+    ASSERT_EQ(run_line("set_range OOP " + range_tokens(ranks_in("AK"))), "set_range ok!\n");
+    run_line("build_tree");
+    EXPECT_EQ(g_ev_flag_from_file, 0);
+}
+
+std::vector<u8> with_u32(std::vector<u8> bytes, std::size_t at, u32 value) {
+    std::memcpy(bytes.data() + at, &value, sizeof value);
+    return bytes;
+}
+
+// A refused head, line tree or settings leaves the previous tree and every
+// setting as they were.
+TEST_F(ArchiveLoad, RefusedHeadKeepsThePreviousState) {
+    ArchiveLayout at;
+    const std::vector<u8> good = river_archive(3, &at);
+    ASSERT_EQ(load_bytes(good), "load_tree ok!\n");
+    const TreeAnswers before = tree_answers();
+    const u64 flop = g_flop_mask;
+    const std::vector<f64> oop = g_ranges[0];
+
+    std::vector<std::vector<u8>> refused;
+    refused.push_back(with_u32(good, 0, 0x3A354941));              // "AI5:"
+    refused.push_back(with_u32(good, 4, 9));                       // version
+    refused.push_back(with_u32(good, at.masks, 0));                // no flop
+    refused.push_back(with_u32(good, at.lines, 2));                // player 2
+    refused.push_back(with_u32(good, at.lines + 4, 1));            // root offset 1
+    refused.push_back(with_u32(good, at.settings + 4, 1));         // forget level 1
+    refused.push_back(with_u32(good, at.settings + 4, 2));         // below the river root
+    refused.push_back(with_u32(good, at.level, 7));                // level 7
+    refused.push_back(with_u32(good, at.ranges + 4, 0x7FF80000));  // NaN weight
+    refused.push_back(with_u32(good, at.lines + 40, 0x7FFFFFFF));  // children
+    std::vector<u8> nan_key = good;
+    const f64 nan = std::nan("");
+    std::memcpy(nan_key.data() + at.lines + 44, &nan, sizeof nan);
+    refused.push_back(nan_key);
+    for (const std::vector<u8>& bytes : refused) {
+        const std::string answer = load_bytes(bytes);
+        EXPECT_EQ(answer.rfind("ERROR: load_tree ", 0), 0u) << answer;
+        EXPECT_EQ(std::count(answer.begin(), answer.end(), '\n'), 1) << answer;
+    }
+    EXPECT_EQ(g_flop_mask, flop);
+    EXPECT_EQ(g_ranges[0], oop);
+    expect_same_answers(tree_answers(), before);
+}
+
+TEST_F(ArchiveLoad, RootWithoutChildrenIsLinesNotSet) {
+    ArchiveLayout at;
+    std::vector<u8> bytes = river_archive(1, &at);
+    ArchiveBytes head;
+    head.put_bytes(bytes.data(), at.lines);
+    line_node(head, 0, 0, 0.0, 0.0, 0.0, 0);
+    head.put_bytes(bytes.data() + at.settings, bytes.size() - at.settings);
+    EXPECT_EQ(load_bytes(head.bytes), "ERROR: load_tree lines not set\n");
+    EXPECT_EQ(run_line("is_tree_present"), "true\n");
+}
+
+// A line tree nested deeper than any line command makes is refused without
+// recursion.
+TEST_F(ArchiveLoad, DeepLineTreeIsRefused) {
+    ArchiveLayout at;
+    const std::vector<u8> bytes = river_archive(1, &at);
+    ArchiveBytes deep;
+    deep.put_bytes(bytes.data(), at.lines);
+    for (int depth = 0; depth < 200000; ++depth) {
+        line_node(deep, depth % 2, 0, 0.0, 0.0, 0.0, 1);
+        deep.f64v(0.0);
+    }
+    line_node(deep, 0, 1, 0.0, 0.0, 0.0, 0);
+    deep.put_bytes(bytes.data() + at.settings, bytes.size() - at.settings);
+    EXPECT_EQ(load_bytes(deep.bytes), "ERROR: load_tree invalid file\n");
+}
+
+// A failure inside the node data leaves no tree, and the board, pot, ranges
+// and lines of before.
+TEST_F(ArchiveLoad, RefusedNodeDataLeavesNoTreeAndTheOldSettings) {
+    ArchiveLayout at;
+    std::vector<u8> bytes = river_archive(1, &at);
+    const u64 flop = g_flop_mask;
+    const std::string counts = run_line("node_count");
+    // The first result record's array count: neither 0 nor the hand count.
+    std::vector<u8> damaged = with_u32(bytes, at.node_part, 5);
+    run_line("set_board Ah Kh Qh");
+    EXPECT_EQ(load_bytes(damaged), "ERROR: load_tree invalid file\n");
+    EXPECT_EQ(run_line("is_tree_present"), "false\n");
+    EXPECT_NE(g_flop_mask, flop);
+    // A truncated node part: the short-read failure.
+    bytes.resize(bytes.size() - 100);
+    EXPECT_EQ(load_bytes(bytes).rfind("ERROR: load_tree can't read from file (errno ", 0), 0u);
+    EXPECT_EQ(run_line("is_tree_present"), "false\n");
+    bytes.resize(at.node_part + 10);
+    EXPECT_EQ(load_bytes(bytes).rfind("ERROR: load_tree can't read from file (errno ", 0), 0u);
+    EXPECT_EQ(run_line("node_count"), "ERROR: node_count missing/incorrect tree\n");
+    EXPECT_NE(counts, "");
+}
+
+TEST_F(ArchiveLoad, NegativeRegretIsRefused) {
+    std::vector<u8> bytes = hand_made_river(1);
+    const f32 negative = -1.0f;
+    std::memcpy(bytes.data() + bytes.size() - 4, &negative, sizeof negative);
+    EXPECT_EQ(load_bytes(bytes), "ERROR: load_tree invalid file\n");
+}
+
+TEST_F(ArchiveLoad, RefusedWhileTheSolverRuns) {
+    const std::vector<u8> bytes = river_archive(5);
+    run_line("set_threads 1");
+    run_line("go");
+    EXPECT_EQ(load_bytes(bytes), "ERROR: load_tree Can't do that when solver is running\n");
+    run_line("stop");
+    run_line("wait_for_solver");
+    EXPECT_EQ(load_bytes(bytes), "load_tree ok!\n");
+}
+
+// Loads in a row, after a free and after a failure, each from scratch.
+TEST_F(ArchiveLoad, LoadsInSequence) {
+    const std::vector<u8> bytes = river_archive(2);
+    const TreeAnswers written = tree_answers();
+    EXPECT_EQ(load_bytes(bytes), "load_tree ok!\n");
+    EXPECT_EQ(load_bytes(bytes), "load_tree ok!\n");
+    EXPECT_EQ(run_line("free_tree"), "free_tree ok!\n");
+    EXPECT_EQ(load_bytes({'x'}).rfind("ERROR: load_tree ", 0), 0u);
+    EXPECT_EQ(load_bytes(bytes), "load_tree ok!\n");
+    expect_same_answers(tree_answers(), written);
+}
+
+// The tree is built with the isomorphism it was written with, whatever the
+// current setting says.
+TEST_F(ArchiveLoad, IsomorphismComesFromTheArchive) {
+    build_solved(kTurnSpot, true, 5, 0, 65);
+    ArchiveOptions options;
+    options.omit_values = true;
+    const std::vector<u8> bytes = write_tree_archive(options);
+    const TreeAnswers written = tree_answers();
+    ASSERT_EQ(run_line("set_isomorphism 0 0"), "set_isomorphism ok!\n");
+    ASSERT_EQ(load_bytes(bytes), "load_tree ok!\n");
+    EXPECT_NE(g_tree->flags & kTreeIsomorphism, 0u);
+    expect_same_answers(tree_answers(), written);
+}
+
+// The tree's data-format version picks the river regret kind of a turn root.
+TEST_F(ArchiveLoad, FormatVersionChoosesTurnRiverRegrets) {
+    for (const i32 v : {4, 5}) {
+        build_solved(kTurnSpot, false, v, 0, 10);
+        ArchiveOptions options;
+        options.version = v;
+        options.omit_values = true;
+        ASSERT_EQ(load_bytes(write_tree_archive(options)), "load_tree ok!\n");
+        EXPECT_EQ(g_tree->format_version, v);
+        const TreeNode* river = nullptr;
+        for (const TreeNode& node : g_tree->nodes) {
+            if (node.is_decision() && node.street == kStreetRiver) river = &node;
+        }
+        ASSERT_NE(river, nullptr);
+        const bool floats =
+            dynamic_cast<const FloatBlockNodeData*>(river->regrets.get()) != nullptr;
+        EXPECT_EQ(floats, v >= 5);
+    }
+}
+
+// Version 4 with the values left out: arrays 2 to 5 have the stored sizes and
+// hold zeros.
+TEST_F(ArchiveLoad, OmittedValuesAreZerosOfTheStoredSize) {
+    build_solved(kTurnSpot, false, 4, 0, 10);
+    ASSERT_EQ(run_line("calc_results").rfind("EV OOP", 0), 0u);
+    std::vector<i32> counts;
+    for (const TreeNode& node : g_tree->nodes) {
+        for (const NodeResultRecord& r : node.results) counts.push_back(r.arrays[2].count);
+    }
+    ArchiveOptions options;
+    options.version = 4;
+    options.omit_values = true;
+    ASSERT_EQ(load_bytes(write_tree_archive(options)), "load_tree ok!\n");
+    std::size_t i = 0;
+    bool some = false;
+    for (const TreeNode& node : g_tree->nodes) {
+        for (const NodeResultRecord& r : node.results) {
+            EXPECT_EQ(r.arrays[2].count, counts[i++]);
+            for (int a = 2; a < 6; ++a) {
+                some = some || r.arrays[a].count > 0;
+                for (i32 h = 0; h < r.arrays[a].count; ++h) EXPECT_EQ(r.arrays[a].data[h], 0.0);
+            }
+        }
+    }
+    EXPECT_TRUE(some);
+}
+
+}  // namespace

@@ -9,7 +9,8 @@
 #               runs (with uncompressed river stores and at compression
 #               levels 2 and 4), the schedulers of the work items, the
 #               commands of forgotten streets against a running solver, the
-#               parallel solve of all splits and the per-split capture.
+#               parallel solve of all splits (uncompressed and at levels 2 and
+#               4) and the per-split capture.
 #
 # The thread sanitizer build uses Clang with LLVM's OpenMP runtime, whose
 # Archer tool tells the sanitizer about the team's fork, barriers and join:
@@ -24,7 +25,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ASAN_BUILD="$VOSTREL_ROOT/build-asan"
 TSAN_BUILD="$VOSTREL_ROOT/build-tsan"
-TSAN_TESTS='^(SolverThread\.|QueriesWhileSolving\.|SmallSolves\.SchedulersAgree$|ForgetWhileSolving\.|SolveAllSplits\.|QueryResults\.PerSplitCapture)'
+TSAN_TESTS='^(SolverThread\.|QueriesWhileSolving\.|SmallSolves\.SchedulersAgree$|ForgetWhileSolving\.|SolveAllSplits\.|QueryResults\.PerSplitCapture|Levels/ForgetCompressed\.RebuiltAndSolvedAgain/)'
 JOBS=$(nproc)
 
 # Undefined behaviour fails the run instead of printing and going on. The

@@ -71,7 +71,7 @@ TEST_P(ForgetCompressed, AnswersKeptAndSplitsSolved) {
 
 TEST_P(ForgetCompressed, RebuiltAndSolvedAgain) {
     if (!build_compressed_flop_tree(GetParam())) GTEST_SKIP() << "no compressed stores";
-    iterate(100);
+    iterate(60);
     const ResultsBlock before = results();
     for (const char* word : {"rivers", "turns"}) {
         ASSERT_EQ(run_line(std::string("forget ") + word), "forget ok!\n");
@@ -86,7 +86,7 @@ TEST_P(ForgetCompressed, RebuiltAndSolvedAgain) {
     ASSERT_EQ(run_line("rebuild_forgotten_streets"), "rebuild_forgotten_streets ok!\n");
     run_line("go 5 steps");
     run_line("wait_for_solver");
-    EXPECT_EQ(g_tree->iteration, 105u);
+    EXPECT_EQ(g_tree->iteration, 65u);
     EXPECT_LE(results().exploitability, 0.5 * kPot);
 }
 

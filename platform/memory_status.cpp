@@ -49,3 +49,15 @@ u64 peak_resident_bytes() {
     if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
     return u64(usage.ru_maxrss) * 1024;
 }
+
+u64 current_resident_bytes() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string key;
+        u64 kib = 0;
+        if (fields >> key >> kib && key == "VmRSS:") return kib * 1024;
+    }
+    return 0;
+}

@@ -13,3 +13,5 @@ MemoryStatus memory_status();
 u64 available_physical_memory(const MemoryStatus& status);
 // Peak resident set of this process in bytes (benchmarks).
 u64 peak_resident_bytes();
+// Resident set of this process now, in bytes; 0 when it cannot be read.
+u64 current_resident_bytes();

@@ -9,6 +9,7 @@
 #include "queries/solver_shared_state.h"
 #include "queries/split_blocks.h"
 #include "queries/split_lookup.h"
+#include "shell/command_reply.h"
 #include "solver/solver_pass.h"
 #include "storage/node_data.h"
 #include "storage/node_data_factory.h"
@@ -48,13 +49,20 @@ void fill_split_row(DoubleArray& row, const f64* combo_values, const SplitLevel&
     }
 }
 
+// A node of a forgotten street has no data to mark or write until its split
+// is solved again: refused rather than confirmed for a change that would
+// not happen.
+void require_node_data(const TreeNode& node) {
+    if (!node.regrets) throw_command_error("incomplete tree");
+}
+
 }  // namespace
 
 void set_node_locked(i32 index, i32 turn_card, i32 river_card, bool locked) {
     if (!g_tree) return;
     const PassLock between_passes;
     TreeNode& node = g_tree->nodes[static_cast<std::size_t>(index)];
-    if (!node.regrets) return;
+    require_node_data(node);
     const SplitIndex split = find_node_data(*g_tree, turn_card, river_card);
     require_split_for(node, split);
     mark_entry(node.regrets->entry(split.board, split.river), locked);
@@ -72,7 +80,7 @@ void set_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, c
     Tree& tree = *g_tree;
     prepare_node_stores(tree);
     TreeNode& node = tree.nodes[static_cast<std::size_t>(index)];
-    if (!node.regrets) return;
+    require_node_data(node);
     const SplitIndex split = find_node_data(tree, turn_card, river_card);
     require_split_for(node, split);
 

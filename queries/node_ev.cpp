@@ -17,6 +17,7 @@
 #include "solver/node_visit.h"
 #include "solver/results.h"
 #include "solver/solver_pass.h"
+#include "solver/split_solve.h"
 #include "solver/work_items.h"
 #include "storage/block_walks.h"
 #include "storage/node_data.h"
@@ -296,6 +297,9 @@ void compute_node_ev(u32 player, i32 node, i32 turn_card, i32 river_card, f64* e
     const PassLock lock;
     refresh_result_summary(tree);
     const SplitIndex split = find_node_data(tree, turn_card, river_card);
+    // A node of a forgotten street gets its split solved again first; before
+    // the street's card the chance node answers from its stored values.
+    solve_split_on_demand(tree, tree.nodes[static_cast<std::size_t>(node)], split);
 
     EvQueryContext request;
     request.node = &tree.nodes[static_cast<std::size_t>(node)];

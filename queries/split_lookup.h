@@ -10,17 +10,9 @@
 
 #include "cards/hand_arrays.h"
 #include "platform/int_types.h"
+#include "tree/tree.h"
 
-struct Tree;
-struct TreeNode;
-
-struct SplitIndex {
-    i32 board = -1;  // BoardRecord index, -1 without a turn card
-    i32 river = -1;  // RiverRecord index within the board, -1 without a river card
-};
-
-// Cards in actual suits, -1 for none. A card that has no record (or a river
-// card without a turn board) gives -1.
+// Cards in actual suits, -1 for none; `split_of_cards` of tree/tree.h.
 SplitIndex find_node_data(const Tree& tree, i32 turn_card, i32 river_card);
 
 // The level whose hand list a split's rows follow: the runout when

@@ -9,6 +9,7 @@
 #include "queries/solver_shared_state.h"
 #include "queries/split_blocks.h"
 #include "queries/split_lookup.h"
+#include "solver/split_solve.h"
 #include "storage/node_data.h"
 #include "storage/node_data_factory.h"
 #include "tree/tree.h"
@@ -89,6 +90,8 @@ SplitRows read_split_rows(Tree& tree, TreeNode& node, i32 turn_card, i32 river_c
     prepare_node_stores(tree);
     const SplitIndex split = find_node_data(tree, turn_card, river_card);
     require_split_for(node, split);
+    // A node of a forgotten street gets its split solved again first.
+    solve_split_on_demand(tree, node, split);
     SplitRows read{{}, split_level(tree, split)};
     const u32 iteration = tree_iteration_now(tree);
     SplitBlocks blocks(tree, node, split.board);

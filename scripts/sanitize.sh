@@ -9,7 +9,10 @@
 #   build-tsan  thread sanitizer: the solver thread, the queries and edits
 #               made while it runs (with uncompressed river stores and at
 #               compression levels 2 and 4), the schedulers of the work items,
-#               the protocol cases that race the solver and the fuzzer's seeds.
+#               the commands of forgotten streets against a running solver, the
+#               parallel solve of all splits (uncompressed and at levels 2 and
+#               4), the per-split capture, the protocol cases that race the
+#               solver and the fuzzer's seeds.
 #
 # The thread sanitizer build uses Clang with LLVM's OpenMP runtime, whose
 # Archer tool tells the sanitizer about the team's fork, barriers and join:
@@ -24,7 +27,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ASAN_BUILD="$VOSTREL_ROOT/build-asan"
 TSAN_BUILD="$VOSTREL_ROOT/build-tsan"
-TSAN_TESTS='^(SolverThread\.|QueriesWhileSolving\.|SmallSolves\.SchedulersAgree$|e2e\.(edits|equity)_while_solving$|fuzz\.protocol$)'
+TSAN_TESTS='^(SolverThread\.|QueriesWhileSolving\.|SmallSolves\.SchedulersAgree$|ForgetWhileSolving\.|SolveAllSplits\.|QueryResults\.PerSplitCapture|Levels/ForgetCompressed\.RebuiltAndSolvedAgain/|e2e\.(edits|equity)_while_solving$|fuzz\.protocol$)'
 JOBS=$(nproc)
 
 # Undefined behaviour fails the run instead of printing and going on. The

@@ -5,6 +5,7 @@
 #include "queries/ev_commands.h"
 #include "queries/node_commands.h"
 #include "queries/node_edit_commands.h"
+#include "queries/partial_commands.h"
 #include "queries/strategy_commands.h"
 #include "shell/info_commands.h"
 #include "shell/line_commands.h"
@@ -72,9 +73,15 @@ constexpr CommandEntry kCommandRows[] = {
     {"set_rake", cmd_set_rake, 3},
     {"set_ev_boost", cmd_set_ev_boost, 3},
     {"set_accuracy", cmd_set_accuracy, kAnyTokenCount},
+    {"forget", cmd_forget, 2},
+    {"rebuild_forgotten_streets", cmd_rebuild_forgotten_streets, 1},
+    {"rebuild_all", cmd_rebuild_forgotten_streets, 1},
+    {"solve_all_splits", cmd_solve_all_splits, 2},
     {"lock_node", cmd_lock_node, 2},
     {"unlock_node", cmd_unlock_node, 2},
     {"set_strategy", cmd_set_strategy, 1329},
+    {"solve_partial", cmd_solve_partial, 2},
+    {"explo_partial", cmd_explo_partial, 2},
     {"show_category_names", cmd_show_category_names, 1},
     {"show_categories", cmd_show_categories, kAnyTokenCount},
     {"ai6_set_compression", cmd_ai6_set_compression, 2},

@@ -1,13 +1,17 @@
 #include "shell/solver_commands.h"
 
 #include <atomic>
+#include <new>
+#include <string>
 
 #include "platform/clock.h"
 #include "shell/command_reply.h"
 #include "shell/number_reading.h"
 #include "shell/output.h"
 #include "shell/settings.h"
+#include "solver/forget_streets.h"
 #include "solver/results.h"
+#include "solver/solve_splits.h"
 #include "solver/solver_thread.h"
 #include "tree/tree.h"
 
@@ -38,6 +42,20 @@ f64 half_pot() {
 void answer_now() {
     print_ok();
     flush_deferred_output();
+}
+
+// The tree's data is freed, replaced or solved by the command: never under a
+// running solver.
+void require_tree_at_rest() {
+    require_tree();
+    if (solver_running()) throw_command_error("Can't do that when solver is running");
+}
+
+// The street that "rivers" or "turns" names.
+i32 street_argument(const std::string& word) {
+    if (word == "rivers") return kStreetRiver;
+    if (word == "turns") return kStreetTurn;
+    throw_argument_error();
 }
 
 struct GoLimit {
@@ -109,6 +127,35 @@ void cmd_set_recalc_accuracy(const Tokens& tokens) {
     const f64 turn = read_f64(tokens[2]);
     const f64 river = read_f64(tokens[3]);
     solver_set_recalc_accuracy(flop * g_pot, turn * g_pot, river * g_pot);
+    print_ok();
+}
+
+void cmd_forget(const Tokens& tokens) {
+    require_tree_at_rest();
+    const i32 street = street_argument(tokens[1]);
+    // A tree rooted on that street or later has no split there to keep.
+    if (street <= static_cast<i32>(g_tree->root_street())) throw_argument_error();
+    forget_streets(*g_tree, street);
+    print_ok();
+}
+
+void cmd_rebuild_forgotten_streets(const Tokens&) {
+    require_tree_at_rest();
+    if (!solver_rebuild_streets(*g_tree)) throw_command_error("out of memory");
+    print_ok();
+}
+
+// Only the street whose data was forgotten has frozen reach at its splits
+// to solve from.
+void cmd_solve_all_splits(const Tokens& tokens) {
+    require_tree_at_rest();
+    const i32 street = street_argument(tokens[1]);
+    if (g_tree->forget_level != street) throw_argument_error();
+    try {
+        solver_solve_splits(*g_tree, street);
+    } catch (const std::bad_alloc&) {
+        throw_command_error("out of memory");
+    }
     print_ok();
 }
 

@@ -15,6 +15,11 @@ void cmd_take_a_break(const Tokens& tokens);
 void cmd_calc_results(const Tokens& tokens);
 void cmd_set_accuracy(const Tokens& tokens);
 void cmd_set_recalc_accuracy(const Tokens& tokens);
+// `forget rivers|turns`, `rebuild_forgotten_streets` and `rebuild_all` (one
+// handler), `solve_all_splits rivers|turns`.
+void cmd_forget(const Tokens& tokens);
+void cmd_rebuild_forgotten_streets(const Tokens& tokens);
+void cmd_solve_all_splits(const Tokens& tokens);
 
 // Called by the solver thread after every measurement: prints the newest
 // history record once, through the locked output.

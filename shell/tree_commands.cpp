@@ -16,6 +16,7 @@
 #include "shell/range_board_commands.h"
 #include "shell/settings.h"
 #include "solver/arithmetic_limits.h"
+#include "solver/forget_streets.h"
 #include "solver/solve_reset.h"
 #include "solver/solver_thread.h"
 #include "storage/node_data_factory.h"
@@ -287,6 +288,9 @@ void set_compression_setting(i32 setting) {
         g_compression_setting = previous;
         throw;
     }
+    // The solve starts over: every street gets its stores again, and nothing
+    // of a forgotten street's state may outlive the data it described.
+    discard_forgotten_state(*g_tree);
     try {
         reset_or_fail(*g_tree, store_modes_of_level(level));
     } catch (const CommandError&) {

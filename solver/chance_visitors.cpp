@@ -55,9 +55,11 @@ bool request_below_river_chance(const Tree& tree) {
     return request->node->street == kStreetRiver && request->river >= 0;
 }
 
-// A capture walk for one turn board deals only that board.
+// A capture walk for one turn board deals only that board; a capture of
+// every split deals them all.
 i32 captured_turn(const Tree& tree) {
     if (tree.pass_mode != kPassCapture || !tree.capture_request) return -1;
+    if (tree.capture_request->per_split_flag) return -1;
     return tree.capture_request->turn;
 }
 

@@ -83,3 +83,8 @@ std::vector<SolverStatsRecord> copy_solver_history() {
     std::lock_guard lock(g_history_mutex);
     return g_history;
 }
+
+std::vector<SolverStatsRecord> copy_last_run_history() {
+    std::lock_guard lock(g_history_mutex);
+    return g_history;
+}

@@ -44,3 +44,7 @@ void append_solver_history(const SolverStatsRecord& record);
 void clear_solver_history();
 // A copy of the history while a solver thread exists; empty otherwise.
 std::vector<SolverStatsRecord> copy_solver_history();
+// A copy of the history of the running or the last run, kept until the next
+// run starts: what a watcher needs to see the run's last measurement after
+// the solver has stopped.
+std::vector<SolverStatsRecord> copy_last_run_history();

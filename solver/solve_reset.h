@@ -11,6 +11,7 @@
 #include "platform/int_types.h"
 #include "storage/store_modes.h"
 #include "tree/tree.h"
+#include "tree/tree_create.h"
 
 struct Tree;
 
@@ -32,6 +33,11 @@ extern f64 g_regret_scale_base;
 // The defaults every new tree starts with (tree creation); a root on the
 // river averages with exponent 4 and no cap.
 void set_new_tree_solver_defaults(u32 root_street);
+
+// make_tree, then the new tree replaces the current one and the solver's
+// defaults for a new tree are set. The built-in benchmark and the tests build
+// their trees with it.
+void create_tree(const TreeSpec& spec);
 
 // Gives every node of the tree fresh, empty stores for the requested modes
 // (uncompressed unless the root is on the flop: storage/node_data_factory.h),

@@ -60,6 +60,12 @@ const NodeDataLayout* layout_for(const Tree& tree, const TreeNode& node) {
     return k < tree.layouts.size() ? tree.layouts[k].get() : nullptr;
 }
 
+void set_data_sizes(Tree& tree) {
+    TreeSizeStats& stats = tree.size_stats;
+    const u64 bytes = tree.averaging_mode != 0 ? kBytesWithStrategy : kBytesRegretsOnly;
+    for (int i = 0; i < 4; ++i) stats.data_sizes[i] = stats.value_counts[i] * bytes;
+}
+
 }  // namespace
 
 void create_node_data(TreeNode& node, const StreetData& street, const NodeDataLayout* layout,
@@ -76,19 +82,21 @@ void create_node_data(TreeNode& node, const StreetData& street, const NodeDataLa
     value_counts[node.street] += static_cast<u64>(node.regrets->value_count(-1));
 }
 
+void create_tree_node_data(Tree& tree, TreeNode& node, u64 value_counts[4]) {
+    create_node_data(node, *tree.street_data, layout_for(tree, node), value_counts,
+                     tree.averaging_mode != 0, tree.root_street(), tree.store_modes,
+                     tree.format_version >= 5);
+    tree.all_stores_prepared = 0;
+}
+
 void create_all_node_data(Tree& tree) {
     TreeSizeStats& stats = tree.size_stats;
     for (u64& count : stats.value_counts) count = 0;
-    const bool with_strategy = tree.averaging_mode != 0;
-    const u32 root_street = tree.root_street();
-    const bool format5 = tree.format_version >= 5;
     for (TreeNode& node : tree.nodes) {
         if (!on_kept_street(tree, node)) continue;
-        create_node_data(node, *tree.street_data, layout_for(tree, node), stats.value_counts,
-                         with_strategy, root_street, tree.store_modes, format5);
+        create_tree_node_data(tree, node, stats.value_counts);
     }
-    const u64 bytes = with_strategy ? kBytesWithStrategy : kBytesRegretsOnly;
-    for (int i = 0; i < 4; ++i) stats.data_sizes[i] = stats.value_counts[i] * bytes;
+    set_data_sizes(tree);
     tree.iteration = 0;
     tree.all_stores_prepared = 0;
     reset_storage_rate_stats();

@@ -25,6 +25,11 @@ void create_node_data(TreeNode& node, const StreetData& street, const NodeDataLa
                       u64 value_counts[4], bool with_strategy, u32 root_street, const u32 modes[2],
                       bool format5);
 
+// `create_node_data` with the tree's own settings: its street data, its
+// layout for the node's action count, its averaging mode, root street, store
+// modes and data-format version. Clears the tree's all-stores-prepared flag.
+void create_tree_node_data(Tree& tree, TreeNode& node, u64 value_counts[4]);
+
 // Stores for every node of the tree that is not on a forgotten street, under
 // the tree's store modes; recomputes the value counts and data sizes and sets
 // the iteration counter and the all-stores-prepared flag to 0.

@@ -1,8 +1,11 @@
 #include "tree/tree.h"
 
+#include <atomic>
+#include <bit>
 #include <utility>
 
 #include "cards/board_records.h"
+#include "cards/suit_isomorphism.h"
 #include "tree/node_data_layout.h"
 
 std::unique_ptr<Tree> g_tree;
@@ -35,4 +38,41 @@ std::string tree_flags_text(u32 flags) {
 
 std::string tree_flags_text() {
     return g_tree ? tree_flags_text(g_tree->flags) : std::string();
+}
+
+namespace {
+
+u64 card_mask_of(i32 card) {
+    return card >= 0 ? u64{1} << card : 0;
+}
+
+i32 lowest_card(u64 mask) {
+    return mask ? std::countr_zero(mask) : -1;
+}
+
+}  // namespace
+
+SplitIndex split_of_cards(const Tree& tree, i32 turn_card, i32 river_card) {
+    u64 flop = tree.board_mask;
+    u64 turn = card_mask_of(turn_card);
+    u64 river = card_mask_of(river_card);
+    // Read atomically: the first iteration of a running solve clears a bit
+    // of the same word.
+    const u32 flags =
+        std::atomic_ref<u32>(const_cast<u32&>(tree.flags)).load(std::memory_order_relaxed);
+    if ((flags & kTreeIsomorphism) != 0) {
+        u8 suit_map[4];
+        canonical_suit_order(suit_map, flop, turn, river);
+    }
+    SplitIndex split;
+    const StreetData& street = *tree.street_data;
+    const i32 turn_canonical = lowest_card(turn);
+    if (turn_canonical < 0) return split;
+    split.board = street.card_to_board[static_cast<std::size_t>(turn_canonical)];
+    if (split.board < 0) return split;
+    const i32 river_canonical = lowest_card(river);
+    if (river_canonical < 0) return split;
+    const BoardRecord& board = street.boards[static_cast<std::size_t>(split.board)];
+    split.river = static_cast<i16>(board.card_to_runout[static_cast<std::size_t>(river_canonical)]);
+    return split;
 }

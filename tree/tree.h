@@ -18,6 +18,7 @@
 #include "cards/board_records.h"
 #include "cards/hand_arrays.h"
 #include "platform/int_types.h"
+#include "tree/ev_result_cache.h"
 #include "tree/tree_size_stats.h"
 
 class NodeDataBase;
@@ -126,10 +127,13 @@ struct Tree {
     u32 store_modes[2] = {0, 0};
     u8 all_stores_prepared = 0;
     EvQueryContext* capture_request = nullptr;
-    i32 ev_cache_iteration = -1;
+    // Per-hand results of the queries, owned by the iteration they belong to.
+    EvResultCache ev_cache;
     u32 flags = kTreeNew;
     u32 iteration = 0;
-    // -1 nothing forgotten, 2 turn and river data, 3 river data forgotten.
+    // -1 nothing forgotten, 2 turn and river data, 3 river data forgotten:
+    // the first street whose nodes lost their stores (tree/forgotten_streets
+    // says what follows from it).
     i32 forget_level = -1;
 
     // Result summary of the last two evaluation passes; iteration -1 = none.
@@ -155,6 +159,16 @@ extern std::unique_ptr<Tree> g_tree;
 void install_tree(std::unique_ptr<Tree> tree);
 // Destroys the current tree; nothing when there is none.
 void release_tree();
+
+// The turn board and the runout under it (-1 for none) that the cards of a
+// point stand for: cards in actual suits, -1 for none, brought into the
+// tree's canonical suits when it was built with isomorphism. A card without a
+// record, or a river card without a turn board, gives -1.
+struct SplitIndex {
+    i32 board = -1;
+    i32 river = -1;
+};
+SplitIndex split_of_cards(const Tree& tree, i32 turn_card, i32 river_card);
 
 // Names of the set bits of a flags word in bit order, one blank between them.
 std::string tree_flags_text(u32 flags);

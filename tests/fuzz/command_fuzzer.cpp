@@ -80,6 +80,7 @@ enum class Slot {
     go_limit,
     sleep_ms,
     seconds,
+    streets,
 };
 
 // Argument slots of the commands whose arguments have a known shape. A
@@ -114,8 +115,8 @@ const std::map<std::string_view, std::vector<Slot>>& known_slots() {
         {"set_rake", {S::number, S::number}},
         {"set_ev_boost", {S::path, S::number}},
         {"set_accuracy", {S::number, S::word}},
-        {"forget", {S::small_int}},
-        {"solve_all_splits", {S::small_int}},
+        {"forget", {S::streets}},
+        {"solve_all_splits", {S::streets}},
         {"lock_node", {S::path}},
         {"unlock_node", {S::path}},
         {"solve_partial", {S::path}},
@@ -382,6 +383,8 @@ private:
                 return std::to_string(random_.between(0, 20));
             case Slot::seconds:
                 return std::to_string(random_.between(0, 1));
+            case Slot::streets:
+                return random_.pick(std::vector<std::string>{"rivers", "turns", "river", "3"});
         }
         return "0";
     }

@@ -74,15 +74,6 @@ inline std::vector<f64> class_range(const std::vector<int>& classes) {
     return range;
 }
 
-// make_tree, then the new tree replaces the current one and the solver's
-// defaults for a new tree are set, as the shell's build does.
-inline void create_tree(const TreeSpec& spec) {
-    std::unique_ptr<Tree> tree = make_tree(spec);
-    const u32 root_street = tree->root_street();
-    install_tree(std::move(tree));
-    set_new_tree_solver_defaults(root_street);
-}
-
 inline TreeSpec spec_for(const RecordList& list, const std::vector<const char*>& board,
                          const std::vector<f64>& oop, const std::vector<f64>& ip, u8 iso) {
     TreeSpec spec;

@@ -54,6 +54,28 @@ TEST_P(ForgottenArchive, SplitsSolvedOnDemandAfterLoading) {
     EXPECT_LE(value(now[4]), 3.0 * value(was[4]) + 0.5);
 }
 
+// An archive keeps the marks of the splits solved before it was written, but
+// none of their data: after loading, a query solves such a split again
+// rather than walk the stores it does not have.
+TEST_F(ForgottenArchive, SplitMarkedSolvedWithoutItsDataIsSolvedAgain) {
+    build_solved(kFlopRiverSpot, true, 5, 0, 70);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(run_line("forget rivers"), "forget ok!\n");
+    ASSERT_EQ(run_line("set_recalc_accuracy 0 0 0.001"), "set_recalc_accuracy ok!\n");
+    const std::string river = "r:0:c:c:Qd:c:c:8s";
+    const std::string values = run_line("calc_ev OOP " + river);
+    const std::string strategy = run_line("show_strategy " + river);
+    ArchiveOptions options;
+    options.version = 5;
+    round_trip(options, "solved_split_marks");
+    ASSERT_FALSE(HasFatalFailure());
+    const NodeRef ref = resolve_node_path(river);
+    ASSERT_FALSE(tree_node_of(ref).regrets);
+
+    EXPECT_EQ(run_line("calc_ev OOP " + river), values);
+    EXPECT_EQ(run_line("show_strategy " + river), strategy);
+}
+
 INSTANTIATE_TEST_SUITE_P(Versions, ForgottenArchive, ::testing::Values(2, 3, 5));
 
 }  // namespace

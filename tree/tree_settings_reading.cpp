@@ -25,7 +25,10 @@ void check_tree_settings(const TreeSettingsRecord& settings, u32 root_street) {
     const i32 level = settings.forget_level;
     if (level == -1) return;
     if (level != kForgetTurns && level != kForgetRivers) throw_invalid_file();
-    if (level < static_cast<i32>(root_street)) throw_invalid_file();
+    // The streets forgotten begin after the root's: a root that opens a
+    // forgotten street has no parent whose list keeps its reach, and no split
+    // of it could be solved again.
+    if (level <= static_cast<i32>(root_street)) throw_invalid_file();
 }
 
 bool settings_isomorphism(const TreeSettingsRecord& settings) {

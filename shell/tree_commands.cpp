@@ -122,13 +122,20 @@ void reset_or_fail(Tree& tree, StoreModes modes) {
 }
 
 // The level that the tree's uncompressed size figures and the available
-// physical memory call for. The figures do not depend on the store kinds, so
-// a tree that has been reset already has them.
-i32 automatic_level(Tree& tree, bool sized) {
-    if (!sized) reset_or_fail(tree, StoreModes{});
-    const TreeSizeStats& stats = tree.size_stats;
-    const i64 need =
-        static_cast<i64>(stats.data_sizes[1] + stats.data_sizes[2] + stats.data_sizes[3]);
+// physical memory call for. A new tree gets its figures from a reset without
+// compression; a present tree is not reset for them (a refused level must
+// leave its solve alone), and its last reset may have left out a forgotten
+// street that the change of level brings back: its need is that of every
+// street.
+i32 automatic_level(Tree& tree, bool present) {
+    i64 need = 0;
+    if (present) {
+        need = static_cast<i64>(whole_tree_data_bytes(tree));
+    } else {
+        reset_or_fail(tree, StoreModes{});
+        const TreeSizeStats& stats = tree.size_stats;
+        need = static_cast<i64>(stats.data_sizes[1] + stats.data_sizes[2] + stats.data_sizes[3]);
+    }
     const i32 level = automatic_compression_level(need, available_physical_memory(memory_status()),
                                                   rainbow_flop(tree.board_mask));
     out_printf("#auto compression level %d\n", level);
@@ -136,11 +143,11 @@ i32 automatic_level(Tree& tree, bool sized) {
 }
 
 // The level that the setting calls for, checked against the tree's range
-// weights. `sized`: the tree has been reset before (a present tree), so its
-// size figures stand.
-i32 choose_level(Tree& tree, bool sized) {
+// weights. `present`: the current tree, already solved from (rather than one
+// being built).
+i32 choose_level(Tree& tree, bool present) {
     const i32 setting = g_compression_setting;
-    const i32 level = setting < 0 ? automatic_level(tree, sized) : setting;
+    const i32 level = setting < 0 ? automatic_level(tree, present) : setting;
     check_range_weights_for_level(tree, level);
     return level;
 }

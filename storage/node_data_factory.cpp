@@ -102,6 +102,16 @@ void create_all_node_data(Tree& tree) {
     reset_storage_rate_stats();
 }
 
+u64 whole_tree_data_bytes(const Tree& tree) {
+    u64 values = 0;
+    for (const TreeNode& node : tree.nodes) {
+        if (!node.is_decision() || node.street != kStreetRiver) continue;
+        const NodeDataLayout* layout = layout_for(tree, node);
+        if (layout) values += static_cast<u64>(layout->values);
+    }
+    return values * (tree.averaging_mode != 0 ? kBytesWithStrategy : kBytesRegretsOnly);
+}
+
 bool prepare_node_stores(Tree& tree) {
     if (tree.all_stores_prepared) return true;
     for (TreeNode& node : tree.nodes) {

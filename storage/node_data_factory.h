@@ -35,6 +35,13 @@ void create_tree_node_data(Tree& tree, TreeNode& node, u64 value_counts[4]);
 // the iteration counter and the all-stores-prepared flag to 0.
 void create_all_node_data(Tree& tree);
 
+// The bytes that fresh stores on every node would hold, forgotten streets
+// included: the data sizes of streets 1 to 3 that `create_all_node_data`
+// gives a tree with nothing forgotten, where only river stores count values
+// before `allocate`. A compression change brings forgotten streets back, so
+// this, not the figures of the last reset, is what it has to fit in memory.
+u64 whole_tree_data_bytes(const Tree& tree);
+
 // Gives every node's stores their memory (`allocate`, regrets then strategy
 // sums) once: nodes already prepared are skipped, and the tree's flag says
 // when all are. Returns false at the first store that cannot be allocated;

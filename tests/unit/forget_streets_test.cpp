@@ -13,6 +13,8 @@
 
 #include "forget_test_support.h"
 #include "platform/memory_status.h"
+#include "solver/solve_reset.h"
+#include "storage/node_data_factory.h"
 
 namespace {
 
@@ -276,6 +278,23 @@ TEST_F(ForgetStreets, CompressionChangeDiscardsTheForgottenState) {
     run_line("go 1 steps");
     run_line("wait_for_solver");
     EXPECT_EQ(g_tree->iteration, 1u);
+}
+
+// The automatic level of a compression change weighs every street, the
+// forgotten ones included, which the change brings back: a tree reset while
+// its rivers are forgotten (as a loaded archive is) has size figures without
+// them.
+TEST_F(ForgetStreets, CompressionChangeWeighsTheForgottenStreets) {
+    build_flop_tree();
+    const TreeSizeStats built = g_tree->size_stats;
+    const u64 need = built.data_sizes[1] + built.data_sizes[2] + built.data_sizes[3];
+    ASSERT_GT(built.data_sizes[3], 0u);
+    EXPECT_EQ(whole_tree_data_bytes(*g_tree), need);
+    ASSERT_EQ(run_line("forget rivers"), "forget ok!\n");
+    const u32 uncompressed[2] = {0, 0};
+    ASSERT_TRUE(reset_solve(*g_tree, uncompressed));
+    EXPECT_EQ(g_tree->size_stats.data_sizes[3], 0u);
+    EXPECT_EQ(whole_tree_data_bytes(*g_tree), need);
 }
 
 // The river stores are mapped memory of their own: forgetting them returns

@@ -25,7 +25,10 @@ void check_tree_settings(const TreeSettingsRecord& settings, u32 root_street) {
     const i32 level = settings.forget_level;
     if (level == -1) return;
     if (level != kForgetTurns && level != kForgetRivers) throw_invalid_file();
-    if (level < static_cast<i32>(root_street)) throw_invalid_file();
+    // Forgetting keeps the streets before the level and the reach arriving
+    // there; a root on the level itself would keep no store at all and have
+    // no parent to take its reach from.
+    if (level <= static_cast<i32>(root_street)) throw_invalid_file();
 }
 
 bool settings_isomorphism(const TreeSettingsRecord& settings) {

@@ -27,7 +27,7 @@ TreeSettingsRecord read_tree_settings_record(Reader& in);
 
 // "invalid file" unless the record can stand for a tree whose root lies on
 // root_street: a forget level of -1 (nothing forgotten), 2 (turns) or 3
-// (rivers), and never below the root's street.
+// (rivers), and always after the root's street.
 void check_tree_settings(const TreeSettingsRecord& settings, u32 root_street);
 
 // Whether the tree was built with suit isomorphism.

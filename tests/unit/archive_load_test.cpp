@@ -200,6 +200,7 @@ TEST_F(ArchiveLoad, RefusedHeadKeepsThePreviousState) {
     refused.push_back(with_u32(good, at.lines + 4, 1));            // root offset 1
     refused.push_back(with_u32(good, at.settings + 4, 1));         // forget level 1
     refused.push_back(with_u32(good, at.settings + 4, 2));         // below the river root
+    refused.push_back(with_u32(good, at.settings + 4, 3));         // the river root's own street
     refused.push_back(with_u32(good, at.level, 7));                // level 7
     refused.push_back(with_u32(good, at.ranges + 4, 0x7FF80000));  // NaN weight
     refused.push_back(with_u32(good, at.lines + 40, 0x7FFFFFFF));  // children
@@ -215,6 +216,24 @@ TEST_F(ArchiveLoad, RefusedHeadKeepsThePreviousState) {
     EXPECT_EQ(g_flop_mask, flop);
     EXPECT_EQ(g_ranges[0], oop);
     expect_same_answers(tree_answers(), before);
+}
+
+// Forgetting the root's own street would leave a tree without a single store
+// and a split without a parent to take its reach from; queries on such a
+// load crashed.
+TEST_F(ArchiveLoad, ForgetLevelOfTheRootStreetIsRefused) {
+    build_solved(kTurnSpot, false, 5, 0, 3);
+    Tree& tree = *g_tree;
+    for (TreeNode& node : tree.nodes) {
+        node.regrets.reset();
+        node.strategy_sums.reset();
+        node.stores_prepared = 0;
+    }
+    tree.forget_level = 2;
+    tree.flags |= kTreeIncomplete;
+    ArchiveOptions options;
+    options.omit_values = true;
+    EXPECT_EQ(load_bytes(write_tree_archive(options)), "ERROR: load_tree invalid file\n");
 }
 
 TEST_F(ArchiveLoad, RootWithoutChildrenIsLinesNotSet) {

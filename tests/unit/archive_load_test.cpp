@@ -12,6 +12,7 @@
 #include "archive_test_support.h"
 #include "shell/settings.h"
 #include "storage/block_node_data.h"
+#include "storage/compressed_node_data.h"
 
 namespace {
 
@@ -291,6 +292,38 @@ TEST_F(ArchiveLoad, NegativeRegretIsRefused) {
     const f32 negative = -1.0f;
     std::memcpy(bytes.data() + bytes.size() - 4, &negative, sizeof negative);
     EXPECT_EQ(load_bytes(bytes), "ERROR: load_tree invalid file\n");
+}
+
+// Coded sums can carry 2^31 and more, which no solver writes (its sums
+// saturate below): a block holding such a sum is refused when the loader
+// decodes it, as a negative sum of an uncompressed store is.
+TEST_F(ArchiveLoad, CompressedSumOutOfRangeIsRefused) {
+    build_solved(kFlopRiverSpot, true, 5, 4, 66);
+    Tree& tree = *g_tree;
+    TreeNode* river = nullptr;
+    for (TreeNode& node : tree.nodes) {
+        if (!river && node.is_decision() && node.street == kStreetRiver) river = &node;
+    }
+    ASSERT_NE(river, nullptr);
+    NodeWorkRecord record;
+    record.tree = &tree;
+    record.node = river;
+    record.turn = 0;
+    u64 totals[2] = {0, 0};
+    walk_count_values(record, BlockStore::strategy_sums, totals);
+    BlockArena* arenas[2] = {nullptr, nullptr};
+    walk_open_blocks(record, arenas, BlockStore::strategy_sums, totals, true);
+    end_block_reads(arenas);
+    auto* sums = dynamic_cast<CompressedNodeData*>(river->strategy_sums.get());
+    ASSERT_NE(sums, nullptr);
+    ASSERT_GT(sums->layout().entry(0, 0).hands, 0u);
+    const_cast<i32*>(sums->open_row_i32(0, 0, 0))[0] = -5;
+    BlockArena* closing[2] = {nullptr, nullptr};
+    walk_close_blocks(record, closing, BlockStore::strategy_sums, true);
+    end_block_writes(closing);
+    ArchiveOptions options;
+    options.omit_values = true;
+    EXPECT_EQ(load_bytes(write_tree_archive(options)), "ERROR: load_tree invalid file\n");
 }
 
 TEST_F(ArchiveLoad, RefusedWhileTheSolverRuns) {

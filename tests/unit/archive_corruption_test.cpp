@@ -123,7 +123,7 @@ TEST_P(SectionCorruption, EveryDamageIsOneLine) {
     const i32 v = 4 + GetParam() / 3;
     const u8 codec = static_cast<u8>(GetParam() % 3);
     build_solved(kTurnSpot, false, v, 0, 70);
-    forget_streets_for_test(3);
+    forget_streets(*g_tree, 3);
     ArchiveOptions options;
     options.version = v;
     options.result_codec = codec;

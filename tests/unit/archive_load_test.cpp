@@ -382,6 +382,67 @@ TEST_F(ArchiveLoad, FormatVersionChoosesTurnRiverRegrets) {
     }
 }
 
+// The cached results of the settings, in file order: each player's
+// best-response value and expected value, OOP first, then the mean expected
+// value before the exploitability. An incomplete tree answers calc_results
+// from them.
+TEST_F(ArchiveLoad, CachedResultsInFileOrder) {
+    build_solved(kFlopSpot, true, 5, 0, 3);
+    forget_streets(*g_tree, 2);
+    ArchiveOptions options;
+    options.omit_values = true;
+    ArchiveLayout at;
+    std::vector<u8> bytes = write_tree_archive(options, &at);
+    const f64 cached[6] = {1.0, 2.0, 3.0, 4.0, 5.0, 6.0};
+    std::memcpy(bytes.data() + at.settings + 12, cached, sizeof cached);
+    ASSERT_EQ(load_bytes(bytes), "load_tree ok!\n");
+    EXPECT_EQ(g_tree->mean_ev, 5.0);
+    EXPECT_EQ(run_line("calc_results"),
+              "EV OOP: 52.000\nEV IP: 54.000\nOOP's MES: 51.000\nIP's MES: 53.000\n"
+              "Exploitable for: 6.000\nEND\n");
+}
+
+// The strategy section of a tree whose turns are forgotten, written here for
+// a flop root of three actions: per-mille rows 600 and 500 leave the last
+// action max(1000 - 1100, 0) = 0, and the root plays 600/1100 and 500/1100.
+TEST_F(ArchiveLoad, StrategyRowsLeaveTheRestToTheLastAction) {
+    const ArchiveSpot spot{"Kh 7h 2h", {"0 0 0 0", "50 50 50 50", "100 100 100 100"}, "AK7", "KQ7"};
+    // Enough iterations for the queries to show the strategy played.
+    build_solved(spot, true, 4, 0, 30);
+    forget_streets(*g_tree, 2);
+    ArchiveOptions options;
+    options.version = 4;
+    options.omit_values = true;
+    ArchiveLayout at;
+    std::vector<u8> bytes = write_tree_archive(options, &at);
+    bytes.resize(at.sections);
+    const u32 hands = static_cast<u32>(g_tree->street_data->hands.size());
+    std::vector<SectionArray> rows;
+    for (const TreeNode& node : g_tree->nodes) {
+        if (node.street != kStreetFlop || !node.regrets) continue;
+        for (u32 a = 0; a + 1 < node.action_count(); ++a) {
+            const u32 per_mille = &node != &g_tree->nodes[0] ? 250 : a == 0 ? 600 : 500;
+            rows.push_back({std::vector<u32>(hands, per_mille), true});
+        }
+    }
+    ASSERT_EQ(g_tree->nodes[0].action_count(), 3u);
+    const std::vector<u8> section = coded_section(1, rows);
+    bytes.insert(bytes.end(), section.begin(), section.end());
+    ASSERT_EQ(load_bytes(bytes), "load_tree ok!\n");
+    const std::vector<std::string> lines = output_lines(run_line("show_strategy r:0"));
+    ASSERT_EQ(lines.size(), 4u);
+    const std::vector<f64> range = g_tree->ranges[0];
+    int checked = 0;
+    for (int c = 0; c < kHandCount; ++c) {
+        if (range[c] == 0.0 || (combo_mask_of(c) & g_flop_mask) != 0) continue;
+        EXPECT_NEAR(combo_row(lines[0])[c], 600.0 / 1100.0, 1e-6) << c;
+        EXPECT_NEAR(combo_row(lines[1])[c], 500.0 / 1100.0, 1e-6) << c;
+        EXPECT_EQ(combo_row(lines[2])[c], 0.0) << c;
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+}
+
 // Version 4 with the values left out: arrays 2 to 5 have the stored sizes and
 // hold zeros.
 TEST_F(ArchiveLoad, OmittedValuesAreZerosOfTheStoredSize) {

@@ -1,6 +1,7 @@
 #include "archive_writer.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -298,7 +299,10 @@ std::string temp_archive_path(const std::string& name) {
     for (char& c : id) {
         if (c == '/') c = '_';
     }
-    return ::testing::TempDir() + "vostrel_" + id + "_" + name + ".bin";
+    // Other runs of the suite (another build's ctest on the same machine)
+    // use the same names: the process id keeps their files apart.
+    return ::testing::TempDir() + "vostrel_" + std::to_string(getpid()) + "_" + id + "_" + name +
+           ".bin";
 }
 
 std::vector<u8> coded_section(u8 codec, const std::vector<SectionArray>& arrays) {

@@ -72,5 +72,6 @@ struct SectionArray {
 std::vector<u8> coded_section(u8 codec, const std::vector<SectionArray>& arrays);
 
 void write_bytes_file(const std::string& path, const std::vector<u8>& bytes);
-// A path in the temporary folder, unique to the running test and `name`.
+// A path in the temporary folder, unique to the process, the running test
+// and `name`.
 std::string temp_archive_path(const std::string& name);

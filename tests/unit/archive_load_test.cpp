@@ -443,6 +443,28 @@ TEST_F(ArchiveLoad, StrategyRowsLeaveTheRestToTheLastAction) {
     EXPECT_GT(checked, 0);
 }
 
+// A coded section that its decoder refuses fails the load with the
+// decoder's reason, and the process goes on.
+TEST_F(ArchiveLoad, DecoderFailuresNameTheirReason) {
+    build_solved(kTurnSpot, false, 4, 0, 10);
+    ArchiveOptions options;
+    options.version = 4;
+    options.result_codec = 0;
+    ArchiveLayout at;
+    const std::vector<u8> good = write_tree_archive(options, &at);
+    // Channel 0 of the result section: its length, the codec id, then the
+    // range coder's "Cmpr".
+    const std::size_t id = at.sections + sizeof(u64);
+    std::vector<u8> bytes = good;
+    bytes[id] = 7;
+    EXPECT_EQ(load_bytes(bytes), "ERROR: load_tree unknown codec id\n");
+    bytes = good;
+    bytes[id + 1] = 'X';
+    EXPECT_EQ(load_bytes(bytes), "ERROR: load_tree compressor wrong id\n");
+    EXPECT_EQ(run_line("is_tree_present"), "false\n");
+    EXPECT_EQ(load_bytes(good), "load_tree ok!\n");
+}
+
 // Version 4 with the values left out: arrays 2 to 5 have the stored sizes and
 // hold zeros.
 TEST_F(ArchiveLoad, OmittedValuesAreZerosOfTheStoredSize) {

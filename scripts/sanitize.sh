@@ -4,7 +4,10 @@
 #   build-asan  address and undefined-behaviour sanitizers: every unit test
 #               and every protocol case, except the emulated processors (that
 #               case checks which instructions start-up executes, and the
-#               sanitizer runtime does not run under qemu-user).
+#               sanitizer runtime does not run under qemu-user). The archive
+#               corruption sweeps take every tenth of their positions here
+#               (the Release run takes all); VOSTREL_FULL_SWEEP=1 in the
+#               environment makes them take all here too.
 #   build-tsan  thread sanitizer: the solver thread, the queries made while it
 #               runs (with uncompressed river stores and at compression
 #               levels 2 and 4), the schedulers of the work items, the

@@ -9,8 +9,8 @@
 
 #include <vector>
 
+#include "cards/board_records.h"
 #include "platform/int_types.h"
-#include "tree/board_records.h"
 
 struct RunoutKernels;
 

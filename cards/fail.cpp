@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "shell/output.h"
+#include "platform/console_output.h"
 
 namespace {
 

@@ -1,9 +1,13 @@
 #include "cards/hand_arrays.h"
 
+#include <omp.h>
+#include <pthread.h>
 #include <tbb/scalable_allocator.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "cards/fail.h"
@@ -13,9 +17,19 @@ namespace {
 constexpr std::size_t kArrayAlignment = 16;
 
 // The scalable allocator carves buffers out of pools of its own, inside which
-// the address sanitizer sees neither overruns nor leaks; sanitizer builds take
-// every buffer from the C library instead, at its exact size.
-#if defined(__SANITIZE_ADDRESS__)
+// the address sanitizer sees neither overruns nor leaks, and the thread
+// sanitizer does not see a buffer that one thread freed go to another, so it
+// takes the reuse for a race; sanitizer builds take every buffer from the C
+// library instead, at its exact size.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define VOSTREL_BUFFERS_FROM_C_LIBRARY 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define VOSTREL_BUFFERS_FROM_C_LIBRARY 1
+#endif
+#endif
+
+#if defined(VOSTREL_BUFFERS_FROM_C_LIBRARY)
 void* raw_alloc(std::size_t bytes, std::size_t alignment) {
     void* p = nullptr;
     return posix_memalign(&p, alignment, bytes) == 0 ? p : nullptr;
@@ -37,13 +51,24 @@ T* try_allocate_values(i32 n) {
     return static_cast<T*>(raw_alloc(sizeof(T) * static_cast<std::size_t>(n), kArrayAlignment));
 }
 
-// A buffer of n values, or the fatal "out of memory" exit: an array that
-// silently stayed without data would read as all zeros.
+// The one thread whose failed allocations throw.
+std::atomic<bool> g_throwing_thread_set{false};
+pthread_t g_throwing_thread;
+
+bool failed_allocation_throws_here() {
+    return g_throwing_thread_set.load(std::memory_order_acquire) &&
+           pthread_equal(pthread_self(), g_throwing_thread) && !omp_in_parallel();
+}
+
+// A buffer of n values, or the fatal "out of memory" exit (an exception where
+// the thread asked for one): an array that silently stayed without data would
+// read as all zeros.
 template <typename T>
 T* allocate_values(i32 n) {
     T* p = try_allocate_values<T>(n);
-    if (!p) fail("out of memory");
-    return p;
+    if (p) return p;
+    if (failed_allocation_throws_here()) throw std::bad_alloc();
+    fail("out of memory");
 }
 
 }  // namespace
@@ -151,4 +176,9 @@ void aligned_buffer_free(void* p) {
 void destroy_double_arrays(std::vector<DoubleArray>& list) {
     for (DoubleArray& array : list) array.release();
     std::vector<DoubleArray>().swap(list);
+}
+
+void throw_on_failed_allocation_here() {
+    g_throwing_thread = pthread_self();
+    g_throwing_thread_set.store(true, std::memory_order_release);
 }

@@ -60,3 +60,10 @@ void* aligned_buffer_alloc(std::size_t bytes, std::size_t alignment);
 void aligned_buffer_free(void* p);
 
 void destroy_double_arrays(std::vector<DoubleArray>& list);
+
+// A buffer that cannot be had ends the process with the fatal "out of memory"
+// exit, since the solver's kernels cannot go on without it; on a thread that
+// calls this (the command thread), it throws std::bad_alloc instead, so that
+// the command answers "out of memory" and the program goes on, except inside
+// a parallel region, whose team cannot carry an exception out.
+void throw_on_failed_allocation_here();

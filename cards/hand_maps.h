@@ -7,9 +7,9 @@
 
 #include <vector>
 
+#include "cards/board_records.h"
 #include "cards/hand_arrays.h"
 #include "platform/int_types.h"
-#include "tree/board_records.h"
 
 // dest[map[i]] += src[i] for every value of src, in ascending i. A source
 // without data adds nothing; a destination without data is first given count

@@ -5,8 +5,8 @@
 
 #include <vector>
 
+#include "cards/board_records.h"
 #include "platform/int_types.h"
-#include "tree/board_records.h"
 
 // Ranges: 1326 weights in combo order. Fills weights[p] and normalized[p] over
 // the hand list. Returns false, with the normalised weights left at zero, when

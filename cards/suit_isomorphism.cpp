@@ -7,7 +7,7 @@
 #include "cards/evaluator.h"
 #include "cards/hand_tables.h"
 #include "cards/runout_kernels.h"
-#include "shell/output.h"
+#include "platform/console_output.h"
 
 namespace {
 

@@ -61,7 +61,7 @@ EquityRows equity_for(int player, Cards cards, const std::string& path) {
 
 void print_rows(const EquityRows& rows) {
     print_hand_row(rows.equity.data(), kValueFormat);
-    print_hand_row(rows.weight.data(), kValueFormat);
+    print_hand_row(rows.weight.data(), kValueFormat, kNanAsZero);
 }
 
 // Weighted mean of the equities over the combos where both are defined,

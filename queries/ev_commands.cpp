@@ -44,6 +44,9 @@ EvArguments read_arguments(const Tokens& tokens) {
     args.player = parse_player_name(tokens[1]);
     args.path = root_path_of(tokens[2]);
     args.ref = resolve_node_path(args.path);
+    // "r" alone is the root; "r:" and "r::" name the point above it, which
+    // has no node to value.
+    if (!args.ref.node) throw_command_error("incorrect path");
     const TreeNode& node = tree_node_of(args.ref);
     require_dealt_cards(args.ref, node,
                         find_node_data(*g_tree, args.ref.turn_card, args.ref.river_card));
@@ -80,7 +83,7 @@ void print_constant_row(f64 value) {
 void cmd_calc_ev(const Tokens& tokens) {
     const EvRows rows = shown_ev(read_arguments(tokens));
     print_hand_row(rows.ev.data(), kValueFormat);
-    print_hand_row(rows.weight.data(), kValueFormat);
+    print_hand_row(rows.weight.data(), kValueFormat, kNanAsZero);
     out_printf("END\n");
 }
 

@@ -14,10 +14,11 @@ namespace {
 constexpr std::size_t kRowBufferSize = 65536;
 constexpr std::size_t kNumberBufferSize = 64;
 
-void format_number(char* out, std::size_t size, f64 value, const char* number_format) {
-    // The C library would print a NaN with its sign bit set as "-nan".
+// The C library would print a NaN with its sign bit set as "-nan".
+void format_number(char* out, std::size_t size, f64 value, const char* number_format,
+                   const char* nan_text = kNanText) {
     if (std::isnan(value)) {
-        std::snprintf(out, size, "nan");
+        std::snprintf(out, size, "%s", nan_text);
         return;
     }
 #pragma GCC diagnostic push
@@ -34,12 +35,13 @@ std::string number_text(f64 value, const char* number_format) {
     return number;
 }
 
-void print_hand_row(const f64* combo_values, const char* number_format) {
+void print_hand_row(const f64* combo_values, const char* number_format, const char* nan_text) {
     std::string line;
     line.reserve(kRowBufferSize);
     char number[kNumberBufferSize];
     for (int h = 0; h < kHandCount; ++h) {
-        format_number(number, sizeof number, combo_values[g_protocol_to_combo[h]], number_format);
+        format_number(number, sizeof number, combo_values[g_protocol_to_combo[h]], number_format,
+                      nan_text);
         if (h > 0) line.push_back(' ');
         line += number;
     }

@@ -9,6 +9,7 @@
 #include "shell/command_reply.h"
 #include "shell/number_reading.h"
 #include "shell/settings.h"
+#include "solver/arithmetic_limits.h"
 #include "tree/line_tree.h"
 
 namespace {
@@ -30,11 +31,13 @@ void lock_point(const Tokens& tokens, bool locked) {
     print_ok();
 }
 
-// A probability is a finite number of at least 0; a value that is not one
-// ends the command before anything is written.
+// A probability is a finite number of at least 0, and at most a value whose
+// stored regret the solver can still add to; a value that is not one ends the
+// command before anything is written.
 f64 read_probability(const std::string& token) {
     const f64 value = read_f64(token);
     if (value < 0.0) throw InvalidNumber();
+    if (value > kMaxStrategyValue) throw_command_error("value too large (at most 1e+30)");
     return value;
 }
 

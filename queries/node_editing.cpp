@@ -10,6 +10,7 @@
 #include "queries/split_blocks.h"
 #include "queries/split_lookup.h"
 #include "shell/command_reply.h"
+#include "solver/solver_pass.h"
 #include "storage/node_data.h"
 #include "storage/node_data_factory.h"
 #include "tree/tree.h"
@@ -59,6 +60,7 @@ void require_node_data(const TreeNode& node) {
 
 void set_node_locked(i32 index, i32 turn_card, i32 river_card, bool locked) {
     if (!g_tree) return;
+    const PassLock between_passes;
     TreeNode& node = g_tree->nodes[static_cast<std::size_t>(index)];
     require_node_data(node);
     const SplitIndex split = find_node_data(*g_tree, turn_card, river_card);
@@ -69,8 +71,12 @@ void set_node_locked(i32 index, i32 turn_card, i32 river_card, bool locked) {
     }
 }
 
+// Under the pass lock throughout, river nodes included: an edit that turns
+// an action's reach on or off must not fall between the walks of one pass,
+// whose chance nodes meet their work items by their order.
 void set_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, const f64* values) {
     if (!g_tree) return;
+    const PassLock between_passes;
     Tree& tree = *g_tree;
     prepare_node_stores(tree);
     TreeNode& node = tree.nodes[static_cast<std::size_t>(index)];
@@ -100,5 +106,6 @@ void set_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, c
 
 void set_node_ev_boost(i32 index, f32 boost) {
     if (!g_tree || index < 0 || static_cast<std::size_t>(index) >= g_tree->nodes.size()) return;
+    const PassLock between_passes;
     g_tree->nodes[static_cast<std::size_t>(index)].ev_boost = boost;
 }

@@ -2,7 +2,9 @@
 // split, which keeps the solver's update passes from changing that split's
 // regrets and strategy sums; the strategy of one action for every hand,
 // written as regrets; and the EV boost that the traverser's visit adds.
-// Called by the locking, strategy-editing and EV-boost commands.
+// Called by the locking, strategy-editing and EV-boost commands. Each takes
+// the pass lock, so that on a running solver the change lands between two
+// passes.
 #pragma once
 
 #include "platform/int_types.h"

@@ -10,10 +10,10 @@
 #include "cards/hand_maps.h"
 #include "cards/hand_tables.h"
 #include "cards/suit_isomorphism.h"
-#include "queries/ev_query_context.h"
 #include "queries/solver_shared_state.h"
 #include "queries/split_lookup.h"
 #include "solver/array_kernels.h"
+#include "solver/capture_request.h"
 #include "solver/node_visit.h"
 #include "solver/results.h"
 #include "solver/solver_pass.h"
@@ -225,19 +225,11 @@ private:
     bool sums_ = false;
 };
 
-// Leaves no work item behind, whatever way the walk ends.
-struct WorkItemsCleanup {
-    WorkItemsCleanup() = default;
-    WorkItemsCleanup(const WorkItemsCleanup&) = delete;
-    WorkItemsCleanup& operator=(const WorkItemsCleanup&) = delete;
-    ~WorkItemsCleanup() { clear_work_items(); }
-};
-
 // Names the request in the tree for the length of the walk, under the pass
 // lock; both are given up on every way out.
 class CaptureSession {
 public:
-    CaptureSession(Tree& tree, EvQueryContext& request) : lock_(g_pass_mutex), tree_(tree) {
+    CaptureSession(Tree& tree, EvQueryContext& request) : tree_(tree) {
         tree_.capture_request = &request;
     }
     ~CaptureSession() { tree_.capture_request = nullptr; }
@@ -245,7 +237,7 @@ public:
     CaptureSession& operator=(const CaptureSession&) = delete;
 
 private:
-    std::lock_guard<std::mutex> lock_;
+    const PassLock lock_;
     Tree& tree_;
 };
 
@@ -301,6 +293,8 @@ void node_ev_subtree(Tree& tree, u32 player) {
 void compute_node_ev(u32 player, i32 node, i32 turn_card, i32 river_card, f64* ev, f64* weight) {
     if (!g_tree) return;
     Tree& tree = *g_tree;
+    // The summary and the capture walk value the same iteration.
+    const PassLock lock;
     refresh_result_summary(tree);
     const SplitIndex split = find_node_data(tree, turn_card, river_card);
     // A node of a forgotten street gets its split solved again first; before

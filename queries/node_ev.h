@@ -3,7 +3,7 @@
 // solver's own evaluation walk runs from the node in capture mode after both
 // players' reaches have been carried down the path from the root, and the
 // node visit hands the node's values back through a capture request
-// (queries/ev_query_context.h). The expected-value commands call it on the
+// (solver/capture_request.h). The expected-value commands call it on the
 // command thread; it holds the pass lock for its capture walk, so it may run
 // while the solver thread runs.
 #pragma once

@@ -67,18 +67,23 @@ bool strategy_sums_active(const Tree& tree) {
     return tree.averaging_mode != 1 || tree_iteration_now(tree) > kLastUnaveragedIteration;
 }
 
-std::mutex& river_split_lock(TreeNode& node, i32 board) {
+std::mutex* river_turn_lock(TreeNode& node, i32 board) {
     TreeNode* top = &node;
     while (top->parent && top->parent->street >= kStreetTurn) top = top->parent;
     // A tree rooted on the turn keeps locks on its root, but its runout work
     // items run under the pass lock only.
-    if (top->turn_locks && top->parent) return top->turn_locks[static_cast<std::size_t>(board)];
-    return g_pass_mutex;
+    if (top->turn_locks && top->parent) return &top->turn_locks[static_cast<std::size_t>(board)];
+    return nullptr;
 }
 
 SplitBlocks::SplitBlocks(Tree& tree, TreeNode& node, i32 board)
     : tree_(tree), river_root_(highest_river_node(node)), board_(board) {
-    if (river_root_) lock_ = std::unique_lock(river_split_lock(node, board));
+    std::mutex* turn_lock = river_root_ ? river_turn_lock(node, board) : nullptr;
+    if (turn_lock) {
+        turn_lock_ = std::unique_lock(*turn_lock);
+    } else {
+        pass_lock_.emplace();
+    }
     with_sums_ = strategy_sums_active(tree);
     if (river_root_) open_blocks();
 }

@@ -1,14 +1,17 @@
-// The bracket around every read or write of a river node's data by a query:
-// the split's river blocks are opened (decoded, for compressed stores) under
+// The bracket around every read or write of a node's data by a query. A
+// river node's split blocks are opened (decoded, for compressed stores) under
 // the lock that the solver's work on that split also takes, and closed again
-// when the bracket ends. Only the blocks that the query changed are written
-// back, whatever pass the solver is in. Nodes before the river need nothing:
-// the bracket is empty there.
+// when the bracket ends; only the blocks that the query changed are written
+// back, whatever pass the solver is in. A node before the river is read and
+// written under the pass lock, so that its rows are those of one pass and an
+// edit lands between two passes.
 #pragma once
 
 #include <mutex>
+#include <optional>
 
 #include "platform/int_types.h"
+#include "solver/solver_pass.h"
 
 struct Tree;
 struct TreeNode;
@@ -16,7 +19,8 @@ struct TreeNode;
 class SplitBlocks {
 public:
     // Opens the blocks of turn board `board` from the node's first river
-    // node down; a node before the river opens nothing.
+    // node down; a node before the river opens nothing and holds the pass
+    // lock.
     SplitBlocks(Tree& tree, TreeNode& node, i32 board);
     ~SplitBlocks();
     SplitBlocks(const SplitBlocks&) = delete;
@@ -39,14 +43,15 @@ private:
     i32 board_;
     bool with_sums_ = false;
     bool written_ = false;
-    std::unique_lock<std::mutex> lock_;
+    std::optional<PassLock> pass_lock_;
+    std::unique_lock<std::mutex> turn_lock_;
 };
 
 // The lock that guards the river data of `node` for turn board `board`: the
 // per-turn-card lock of the turn node that the solver's turn work items
-// take, or the pass lock where no work item takes such a lock (trees rooted
-// on the turn or the river).
-std::mutex& river_split_lock(TreeNode& node, i32 board);
+// take, or null for the pass lock where no work item takes such a lock
+// (trees rooted on the turn or the river).
+std::mutex* river_turn_lock(TreeNode& node, i32 board);
 
 // Whether the strategy sums count yet: averaging on and, under
 // iteration-weighted averaging, more than 60 iterations done.

@@ -50,9 +50,9 @@ void take_defined_average(std::vector<DoubleArray>& rows, const std::vector<Doub
     }
 }
 
-// `iteration` is read once, before the split's blocks are opened: the
-// solver may move the tree's count meanwhile, and the sums are read only
-// when they counted at the opening.
+// `iteration` is read once, before the split's blocks are opened: on the
+// river the solver may move the tree's count meanwhile, and the sums are
+// read only when they counted at the opening.
 void strategy_rows(u32 iteration, TreeNode& node, SplitIndex split, i32 hands,
                    std::vector<DoubleArray>& rows) {
     const u32 actions = node.action_count();
@@ -75,26 +75,34 @@ u64 card_mask_of(i32 card) {
 
 }  // namespace
 
-void compute_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, f64* out) {
-    if (!g_tree) return;
-    Tree& tree = *g_tree;
+namespace {
+
+// The rows of every action at the split, on the split's hand list, read in
+// one bracket: under the pass lock before the river, under the split's lock
+// on it, so that they all come from the same pass.
+struct SplitRows {
+    std::vector<DoubleArray> rows;
+    SplitLevel level;
+};
+
+SplitRows read_split_rows(Tree& tree, TreeNode& node, i32 turn_card, i32 river_card) {
     // A failure leaves the stores as they are; the rows then read as empty.
     prepare_node_stores(tree);
-    TreeNode& node = tree.nodes[static_cast<std::size_t>(index)];
     const SplitIndex split = find_node_data(tree, turn_card, river_card);
     require_split_for(node, split);
     // A node of a forgotten street gets its split solved again first.
     solve_split_on_demand(tree, node, split);
-    const SplitLevel level = split_level(tree, split);
-
-    std::vector<DoubleArray> rows;
+    SplitRows read{{}, split_level(tree, split)};
     const u32 iteration = tree_iteration_now(tree);
-    {
-        SplitBlocks blocks(tree, node, split.board);
-        strategy_rows(iteration, node, split, level.hand_count, rows);
-    }
+    SplitBlocks blocks(tree, node, split.board);
+    strategy_rows(iteration, node, split, read.level.hand_count, read.rows);
+    return read;
+}
+
+void project_row(const Tree& tree, const TreeNode& node, const DoubleArray& row,
+                 const SplitLevel& level, i32 turn_card, i32 river_card, f64* out) {
     std::vector<f64> projected(kHandCount);
-    gather_combos(projected.data(), rows[static_cast<std::size_t>(position)], level.combo_map);
+    gather_combos(projected.data(), row, level.combo_map);
     if (tree_is_isomorphic(tree)) {
         permute_combos_by_suit(tree.board_mask, card_mask_of(turn_card), card_mask_of(river_card),
                                out, projected.data(), 1);
@@ -105,4 +113,27 @@ void compute_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_car
     for (int c = 0; c < kHandCount; ++c) {
         if (range[static_cast<std::size_t>(c)] == 0.0) out[c] = 0.0;
     }
+}
+
+}  // namespace
+
+void compute_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, f64* out) {
+    if (!g_tree) return;
+    Tree& tree = *g_tree;
+    TreeNode& node = tree.nodes[static_cast<std::size_t>(index)];
+    const SplitRows read = read_split_rows(tree, node, turn_card, river_card);
+    project_row(tree, node, read.rows[static_cast<std::size_t>(position)], read.level, turn_card,
+                river_card, out);
+}
+
+std::vector<std::vector<f64>> compute_point_strategy(i32 index, i32 turn_card, i32 river_card) {
+    if (!g_tree) return {};
+    Tree& tree = *g_tree;
+    TreeNode& node = tree.nodes[static_cast<std::size_t>(index)];
+    const SplitRows read = read_split_rows(tree, node, turn_card, river_card);
+    std::vector<std::vector<f64>> rows(read.rows.size(), std::vector<f64>(kHandCount));
+    for (std::size_t a = 0; a < rows.size(); ++a) {
+        project_row(tree, node, read.rows[a], read.level, turn_card, river_card, rows[a].data());
+    }
+    return rows;
 }

@@ -6,6 +6,8 @@
 // Used by `show_strategy`, `show_strategy_pp` and the range walk along a path.
 #pragma once
 
+#include <vector>
+
 #include "platform/int_types.h"
 
 // out (1326 doubles, combo order) = probability that each hand takes the
@@ -15,3 +17,7 @@
 // of the node's player. Gives node data its memory first if the tree's
 // stores are not all prepared. Without a tree, out is left as it was.
 void compute_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, f64* out);
+
+// The same for every action of the node at once, in map order: rows that
+// come from one pass of a running solver. Empty without a tree.
+std::vector<std::vector<f64>> compute_point_strategy(i32 index, i32 turn_card, i32 river_card);

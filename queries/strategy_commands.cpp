@@ -23,13 +23,7 @@ constexpr const char* kListingFormat = "%.6f";
 
 // One combo-ordered row per action of the decision point, in map order.
 std::vector<std::vector<f64>> strategy_of_point(const NodeRef& ref) {
-    const std::size_t actions = ref.node->children.size();
-    std::vector<std::vector<f64>> rows(actions, std::vector<f64>(kHandCount));
-    for (std::size_t a = 0; a < actions; ++a) {
-        compute_node_strategy(ref.node->index, static_cast<i32>(a), ref.turn_card, ref.river_card,
-                              rows[a].data());
-    }
-    return rows;
+    return compute_point_strategy(ref.node->index, ref.turn_card, ref.river_card);
 }
 
 std::string listing_line(int hand, const std::vector<std::vector<f64>>& rows) {
@@ -80,7 +74,7 @@ void cmd_show_range(const Tokens& tokens) {
     const int player = parse_player_name(tokens[1]);
     const std::string path = tokens.size() >= 3 ? tokens[2] : std::string();
     const std::vector<f64> range = range_at_path(player, path);
-    print_hand_row(range.data(), kStrategyFormat);
+    print_hand_row(range.data(), kStrategyFormat, kNanAsZero);
 }
 
 void cmd_show_probs(const Tokens& tokens) {

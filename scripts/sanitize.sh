@@ -4,16 +4,18 @@
 #   build-asan  address and undefined-behaviour sanitizers: every unit test
 #               and every protocol case, except the emulated processors (that
 #               case checks which instructions start-up executes, and the
-#               sanitizer runtime does not run under qemu-user). The archive
+#               sanitizer runtime does not run under qemu-user), and the
+#               protocol fuzzer's fixed seeds (fuzz.protocol). The archive
 #               corruption sweeps take every tenth of their positions here
 #               (the Release run takes all); VOSTREL_FULL_SWEEP=1 in the
 #               environment makes them take all here too.
-#   build-tsan  thread sanitizer: the solver thread, the queries made while it
-#               runs (with uncompressed river stores and at compression
-#               levels 2 and 4), the schedulers of the work items, the
-#               commands of forgotten streets against a running solver, the
+#   build-tsan  thread sanitizer: the solver thread, the queries and edits
+#               made while it runs (with uncompressed river stores and at
+#               compression levels 2 and 4), the schedulers of the work items,
+#               the commands of forgotten streets against a running solver, the
 #               parallel solve of all splits (uncompressed and at levels 2 and
-#               4) and the per-split capture.
+#               4), the per-split capture, the protocol cases that race the
+#               solver and the fuzzer's seeds.
 #
 # The thread sanitizer build uses Clang with LLVM's OpenMP runtime, whose
 # Archer tool tells the sanitizer about the team's fork, barriers and join:
@@ -28,7 +30,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 ASAN_BUILD="$VOSTREL_ROOT/build-asan"
 TSAN_BUILD="$VOSTREL_ROOT/build-tsan"
-TSAN_TESTS='^(SolverThread\.|QueriesWhileSolving\.|SmallSolves\.SchedulersAgree$|ForgetWhileSolving\.|SolveAllSplits\.|QueryResults\.PerSplitCapture|Levels/ForgetCompressed\.RebuiltAndSolvedAgain/)'
+TSAN_TESTS='^(SolverThread\.|QueriesWhileSolving\.|SmallSolves\.SchedulersAgree$|ForgetWhileSolving\.|SolveAllSplits\.|QueryResults\.PerSplitCapture|Levels/ForgetCompressed\.RebuiltAndSolvedAgain/|e2e\.(edits|equity)_while_solving$|fuzz\.protocol$)'
 JOBS=$(nproc)
 
 # Undefined behaviour fails the run instead of printing and going on. The
@@ -46,13 +48,13 @@ configure() {
 
 run_address_sanitizer() {
     configure "$ASAN_BUILD" -DVOSTREL_SANITIZE=ON
-    cmake --build "$ASAN_BUILD" -j"$JOBS" --target vostrel_tests vostrel >&2
+    cmake --build "$ASAN_BUILD" -j"$JOBS" --target vostrel_tests vostrel vostrel_fuzz >&2
     ctest --test-dir "$ASAN_BUILD" --output-on-failure -j"$JOBS" -E '^e2e\.emulated_'
 }
 
 run_thread_sanitizer() {
     configure "$TSAN_BUILD" -DVOSTREL_TSAN=ON -DCMAKE_CXX_COMPILER=clang++
-    cmake --build "$TSAN_BUILD" -j"$JOBS" --target vostrel_tests >&2
+    cmake --build "$TSAN_BUILD" -j"$JOBS" --target vostrel_tests vostrel vostrel_fuzz >&2
     ctest --test-dir "$TSAN_BUILD" --output-on-failure -j"$JOBS" -R "$TSAN_TESTS"
 }
 

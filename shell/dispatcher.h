@@ -6,7 +6,9 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
+#include "shell/line_reader.h"
 #include "shell/tokenizer.h"
 
 // Command word of the command being run (kept after it ends); the first %s
@@ -18,5 +20,15 @@ extern std::string g_skip_label;
 void dispatch_command(const Tokens& tokens);
 
 // A protocol line as read: a trailing carriage return is dropped, an empty
-// line is skipped, anything else is tokenized and dispatched.
+// line is skipped, anything else is tokenized and dispatched. Memory running
+// out anywhere in it is answered with "ERROR: <command> out of memory".
 void run_command_line(std::string line);
+
+// A line as the reader gave it: a line is run; a dropped line (too long,
+// beyond memory) is answered with its error.
+void run_read_line(LineRead read, std::string& line);
+
+// The answer to memory running out while running a line whose command word
+// is `command`; it needs no memory of its own, giving up the pending output
+// first when it must.
+void report_out_of_memory(std::string_view command);

@@ -5,6 +5,7 @@
 
 #include "shell/command_reply.h"
 #include "shell/number_reading.h"
+#include "solver/arithmetic_limits.h"
 #include "tree/line_tree.h"
 
 namespace {
@@ -112,6 +113,8 @@ void add_line_impl(const Tokens& tokens, bool forced) {
         // -0 is the same key as 0; keep it from printing as "-0".
         const f64 amount = read_f64(tokens[i]) + 0.0;
         if (amount < walk.previous) throw_argument_error();
+        // Like a decreasing amount, it keeps the actions before it.
+        if (amount > kMaxLineAmount) throw_command_error("amount too large (at most 1e+12)");
         take_action(walk, amount, forced);
     }
     print_ok();

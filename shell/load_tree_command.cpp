@@ -49,6 +49,7 @@ std::unique_ptr<Tree> build_from_head(const ArchiveHead& head, LineFlattening& f
     if (!collect_line_actions_dispatch(flat, *head.lines, -1, 0.0, head.pot_args[2], root_street)) {
         throw_command_error("invalid line");
     }
+    check_arithmetic_limits(head.ranges, flat);
     std::unique_ptr<Tree> tree;
     try {
         tree = make_tree(spec_of(head, flat));

@@ -1,12 +1,8 @@
 #include "shell/output.h"
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
-#include <string_view>
-
-std::mutex g_output_mutex;
-std::string g_output_buffer;
 
 namespace {
 
@@ -39,36 +35,6 @@ void append_formatted(const char* format, va_list args) {
     va_end(again);
 }
 
-// Empty pieces between newlines are dropped and every kept piece ends with
-// exactly one newline, so no command can print a blank line.
-std::string normalized_lines(std::string_view text) {
-    std::string lines;
-    lines.reserve(text.size() + 1);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        if (end > start) {
-            lines.append(text.substr(start, end - start));
-            lines.push_back('\n');
-        }
-        start = end + 1;
-    }
-    return lines;
-}
-
-// Expects the output lock to be held.
-void write_buffer_unlocked(const std::string& text) {
-    std::string lines = normalized_lines(text);
-    std::fwrite(lines.data(), 1, lines.size(), stdout);
-}
-
-void vlocked_printf(const char* format, va_list args) {
-    std::lock_guard<std::mutex> lock(g_output_mutex);
-    std::vfprintf(stdout, format, args);
-    std::fflush(stdout);
-}
-
 }  // namespace
 
 void out_printf(const char* format, ...) {
@@ -83,44 +49,15 @@ void out_text(const std::string& text) {
     g_output_buffer.append(text);
 }
 
+// The command thread is the only writer of the buffer, so it is written from
+// where it stands: no copy, and so no allocation that could fail here.
 void flush_deferred_output() {
     if (g_output_buffer.empty()) return;
-    std::string copy = g_output_buffer;
     std::lock_guard<std::mutex> lock(g_output_mutex);
-    write_buffer_unlocked(copy);
+    write_output_lines(g_output_buffer);
     g_output_buffer.clear();
 }
 
-void locked_printf(const char* format, ...) {
-    if (is_informational(format)) return;
-    va_list args;
-    va_start(args, format);
-    vlocked_printf(format, args);
-    va_end(args);
-}
-
-void locked_printf_flush(const char* format, ...) {
-    if (is_informational(format)) return;
-    va_list args;
-    va_start(args, format);
-    vlocked_printf(format, args);
-    va_end(args);
-    std::fflush(stdout);
-}
-
-void flush_pending_output_locked() {
-    std::lock_guard<std::mutex> lock(g_output_mutex);
-    write_buffer_unlocked(g_output_buffer);
-    g_output_buffer.clear();
-    std::fflush(stdout);
-}
-
-// _Exit rather than exit: a solver thread may still be running, and static
-// destructors must not pull the tree and the output buffer from under it.
-void exit_after_pending_output(int code) {
-    std::lock_guard<std::mutex> lock(g_output_mutex);
-    write_buffer_unlocked(g_output_buffer);
-    g_output_buffer.clear();
-    std::fflush(stdout);
-    std::_Exit(code);
+double printable_number(double value) {
+    return std::isnan(value) ? std::fabs(value) : value;
 }

@@ -1,25 +1,20 @@
-// Output layer. Commands print into the deferred buffer with `out_printf`; the
-// command loop writes it out after each line with `flush_deferred_output`. The
-// solver thread prints at once with `locked_printf`. A format that begins with
-// '#' is informational and prints nothing.
+// Output layer of the commands. Commands print into the deferred buffer with
+// `out_printf`; the command loop writes it out after each line with
+// `flush_deferred_output`. The buffer, the output lock and the locked printing
+// of the solver thread are in platform/console_output.h. A format that begins
+// with '#' is informational and prints nothing.
 #pragma once
 
-#include <mutex>
 #include <string>
 
-extern std::mutex g_output_mutex;
-extern std::string g_output_buffer;
+#include "platform/console_output.h"
 
 void out_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Appends text as it stands: user text is never a format.
 void out_text(const std::string& text);
+// Writes the deferred buffer under the output lock and empties it.
 void flush_deferred_output();
-void locked_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void locked_printf_flush(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// Used by `fail`: writes whatever is pending and flushes standard output under
-// the output lock.
-void flush_pending_output_locked();
-// Writes whatever is pending, flushes standard output and ends the process
-// at once with `code`, still holding the output lock so that no text of the
-// solver thread is cut off halfway by the end.
-[[noreturn]] void exit_after_pending_output(int code);
+
+// The value to hand to a printf conversion: a NaN loses its sign bit, which
+// the C library would print as "-nan"; every NaN prints as "nan".
+double printable_number(double value);

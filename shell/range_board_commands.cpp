@@ -11,6 +11,7 @@
 #include "shell/output.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
+#include "solver/arithmetic_limits.h"
 
 namespace {
 
@@ -65,6 +66,8 @@ void cmd_set_range(const Tokens& tokens) {
     for (int h = 0; h < kHandCount; ++h) {
         protocol_weights[h] = read_f64(tokens[kFirstWeightToken + h]);
     }
+    if (!range_weights_fit(protocol_weights))
+        throw_command_error("weight too large (at most 1e+12)");
     std::vector<f64> weights(kHandCount);
     for (int c = 0; c < kHandCount; ++c) weights[c] = protocol_weights[g_combo_to_protocol[c]];
     g_ranges[player] = std::move(weights);

@@ -6,26 +6,13 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/files.h"
 #include "shell/command_reply.h"
 #include "shell/output.h"
 
 namespace {
 
 int g_console_fd = -1;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Whatever the stream still buffers belongs to the old target; after the
 // switch the stream goes on writing to descriptor 1, now the new target.
@@ -38,10 +25,12 @@ void point_standard_output_at(int fd) {
     std::clearerr(stdout);
 }
 
-// A target that cannot be opened leaves the previous one in force.
+// A target that cannot be opened leaves the previous one in force; so does a
+// FIFO without a reader, which would block the command thread until one came.
 void redirect_to_file(const std::string& path, int mode_flags) {
-    FileDescriptor file(open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | mode_flags, 0666));
+    const FileDescriptor file(open_without_waiting(path, O_WRONLY | O_CREAT | mode_flags));
     if (file.get() < 0) throw_command_error("can't open file");
+    make_blocking(file.get());
     point_standard_output_at(file.get());
     print_ok();
 }

@@ -1,13 +1,15 @@
 #include "shell/script_commands.h"
 
+#include <fcntl.h>
+
 #include <climits>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <string_view>
 
 #include "platform/files.h"
 #include "shell/command_reply.h"
 #include "shell/dispatcher.h"
+#include "shell/line_reader.h"
 #include "shell/number_reading.h"
 #include "shell/output.h"
 
@@ -25,23 +27,20 @@ public:
     ScriptDepthGuard& operator=(const ScriptDepthGuard&) = delete;
 };
 
-// A directory opens as a stream on Linux and then fails every read; it is
-// refused like a missing file.
-bool is_directory(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_directory(path, error);
-}
-
 // '#' at the start keeps the informational rule of the output layer for user
 // text, which is never used as a format.
 bool is_informational_text(const std::string& text) {
     return !text.empty() && text[0] == '#';
 }
 
-void run_script_lines(std::ifstream& script) {
+// A last line without its newline is run too.
+void run_script_lines(LineReader& script) {
     std::string line;
-    while (std::getline(script, line)) {
-        run_command_line(std::move(line));
+    bool terminated = false;
+    for (;;) {
+        const LineRead read = script.next(line, terminated);
+        if (read == LineRead::end) return;
+        run_read_line(read, line);
         flush_deferred_output();
         std::fflush(stdout);
     }
@@ -52,9 +51,14 @@ void run_script_lines(std::ifstream& script) {
 void cmd_load_script(const Tokens& tokens) {
     if (g_script_depth >= kMaxScriptDepth)
         throw_command_error("scripts nested deeper than " + std::to_string(kMaxScriptDepth));
-    if (is_directory(tokens[1])) throw_command_error("can't open file");
-    std::ifstream script(tokens[1]);
-    if (!script) throw_command_error("can't open file");
+    // A directory is refused like a missing file; so are a FIFO that no
+    // writer holds open, whose reading would block the command thread for
+    // ever, and a device, whose input may never end (/dev/zero).
+    const FileDescriptor file(open_without_waiting(tokens[1], O_RDONLY));
+    if (file.get() < 0 || !is_file_or_fifo(file.get())) throw_command_error("can't open file");
+    LineReader script(file.get());
+    if (is_fifo(file.get()) && !script.fifo_has_writer()) throw_command_error("can't open file");
+    make_blocking(file.get());
     ScriptDepthGuard depth;
     run_script_lines(script);
 }
@@ -75,10 +79,13 @@ void cmd_repeat(const Tokens& tokens) {
     i32 count = read_i32(tokens[1]);
     if (count < 1 || count > kMaxRepeatCount) throw_argument_error();
     std::string text = join_tokens(tokens, 2, INT_MAX) + "\n";
+    constexpr std::string_view kEnd = "END\n";
     if (!is_informational_text(text)) {
+        // Room for the END line too: growing a buffer this large would hold
+        // it twice over for a moment.
         g_output_buffer.reserve(g_output_buffer.size() +
-                                text.size() * static_cast<std::size_t>(count));
+                                text.size() * static_cast<std::size_t>(count) + kEnd.size());
         for (i32 i = 0; i < count; ++i) out_text(text);
     }
-    out_printf("END\n");
+    g_output_buffer.append(kEnd);
 }

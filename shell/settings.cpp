@@ -1,7 +1,5 @@
 #include "shell/settings.h"
 
-#include <omp.h>
-
 std::vector<f64> g_ranges[2];
 
 u64 g_flop_mask = 0;
@@ -23,10 +21,7 @@ i32 g_actual_compression = 0;
 f64 g_accuracy = 0.0;
 u8 g_accuracy_is_fraction = 0;
 
-std::atomic<i32> g_thread_count{omp_get_max_threads()};
-std::atomic<f64> g_required_accuracy{0.0};
 f64 g_rake[2] = {0.0, 0.0};
-std::atomic<i32> g_scheduler{0};
 
 void send_accuracy_target() {
     g_required_accuracy = g_accuracy_is_fraction ? g_accuracy * g_pot : g_accuracy;

@@ -1,13 +1,13 @@
 // Settings of the command shell: what the setting commands store and what
-// `build_tree`, `load_tree`, the queries and the solver read. All of them are
-// written by the command thread only. The solver parameters at the end are
-// read by the solver thread while commands run, hence atomic.
+// `build_tree`, `load_tree` and the queries read. All of them are written by
+// the command thread only. The settings that the solver thread reads are the
+// solver's own (solver/solver_settings.h).
 #pragma once
 
-#include <atomic>
 #include <vector>
 
 #include "platform/int_types.h"
+#include "solver/solver_settings.h"
 
 // Hand weights per player (0 OOP, 1 IP), 1326 entries in combo order once set;
 // empty until `set_range` or `load_tree` fills them.
@@ -40,14 +40,8 @@ extern i32 g_actual_compression;
 extern f64 g_accuracy;
 extern u8 g_accuracy_is_fraction;
 
-// Solver parameters, kept here until the solver engine takes them over.
-constexpr i32 kMaxThreadCount = 1024;
-extern std::atomic<i32> g_thread_count;
-extern std::atomic<f64> g_required_accuracy;
 // Rake fraction and cap: stored for `set_rake`, applied by nothing.
 extern f64 g_rake[2];
-// Work-item scheduler: 0 OpenMP guided, 1 OpenMP dynamic, 2 own worker pool.
-extern std::atomic<i32> g_scheduler;
 
 // The absolute exploitability target that the accuracy settings and the pot
 // give; `set_pot` re-sends it because it may be relative to the pot.

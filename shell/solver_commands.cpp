@@ -80,7 +80,9 @@ void cmd_go(const Tokens& tokens) {
     if (!tree_is_complete()) throw_command_error("incomplete tree");
     reset_solver_status();
     const GoLimit limit = read_go_limit(tokens);
-    if (!start_solver(limit.limit, limit.steps, answer_now)) throw_command_error("out of memory");
+    if (!start_solver(limit.limit, limit.steps, answer_now, print_solver_status)) {
+        throw_command_error("out of memory");
+    }
 }
 
 void cmd_stop(const Tokens&) {
@@ -105,8 +107,9 @@ void cmd_calc_results(const Tokens&) {
     const f64 h = half_pot();
     out_printf(
         "EV OOP: %.3f\nEV IP: %.3f\nOOP's MES: %.3f\nIP's MES: %.3f\nExploitable for: %.3f\nEND\n",
-        record.ev_oop + h, record.ev_ip + h, record.mes_oop + h, record.mes_ip + h,
-        record.exploitability);
+        printable_number(record.ev_oop + h), printable_number(record.ev_ip + h),
+        printable_number(record.mes_oop + h), printable_number(record.mes_ip + h),
+        printable_number(record.exploitability));
 }
 
 void cmd_set_accuracy(const Tokens& tokens) {
@@ -170,7 +173,8 @@ void print_solver_status() {
     locked_printf(
         "SOLVER:\nrunning time: %.3f\nEV OOP: %.3f\nEV IP: %.3f\nOOP's MES: %.3f\nIP's MES: "
         "%.3f\nExploitable for: %.3f\nEND\n",
-        record.time, record.ev_oop + h, record.ev_ip + h, record.mes_oop + h, record.mes_ip + h,
-        record.exploitability);
+        record.time, printable_number(record.ev_oop + h), printable_number(record.ev_ip + h),
+        printable_number(record.mes_oop + h), printable_number(record.mes_ip + h),
+        printable_number(record.exploitability));
     yield_processor();
 }

@@ -1,13 +1,14 @@
 #include "shell/startup.h"
 
+#include <unistd.h>
 #include <xmmintrin.h>
 
 #include <csignal>
 #include <cstdio>
-#include <iostream>
 #include <string>
 
 #include "cards/evaluator.h"
+#include "cards/hand_arrays.h"
 #include "cards/hand_tables.h"
 #include "platform/clock.h"
 #include "platform/cpu_features.h"
@@ -15,6 +16,7 @@
 #include "shell/build_info.h"
 #include "shell/command_line.h"
 #include "shell/dispatcher.h"
+#include "shell/line_reader.h"
 #include "shell/output.h"
 #include "shell/redirection.h"
 #include "shell/shutdown.h"
@@ -66,9 +68,13 @@ void run_startup_script(const std::string& name) {
 // A last line without its newline is not run: a driver that dies mid-line
 // must not have half a command executed.
 void run_standard_input() {
+    LineReader reader(STDIN_FILENO);
     std::string line;
-    while (std::getline(std::cin, line) && !std::cin.eof()) {
-        run_command_line(std::move(line));
+    bool terminated = false;
+    for (;;) {
+        const LineRead read = reader.next(line, terminated);
+        if (read == LineRead::end || (read == LineRead::line && !terminated)) return;
+        run_read_line(read, line);
         flush_deferred_output();
         std::fflush(stdout);
     }
@@ -85,6 +91,7 @@ int run_program(int argc, char** argv) {
     }
     std::optional<std::string> script = parse_command_line(argc, argv);
     if (!script) return 1;
+    throw_on_failed_allocation_here();
     init_eval_tables();
     g_start_time = wall_clock_100ns();
     remember_console_output();

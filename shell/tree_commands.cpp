@@ -15,6 +15,7 @@
 #include "shell/output.h"
 #include "shell/range_board_commands.h"
 #include "shell/settings.h"
+#include "solver/arithmetic_limits.h"
 #include "solver/forget_streets.h"
 #include "solver/solve_reset.h"
 #include "solver/solver_thread.h"
@@ -219,6 +220,19 @@ void check_range_consistency(const std::vector<f64> ranges[2], u64 flop_mask, i3
     }
 }
 
+void check_arithmetic_limits(const std::vector<f64> ranges[2], const LineFlattening& flat) {
+    for (int player = 0; player < 2; ++player) {
+        if (!range_weights_fit(ranges[player])) {
+            throw_command_error("range weight too large (at most 1e+12)");
+        }
+    }
+    for (const LineRecord& record : flat.records) {
+        if (!(std::fabs(record.amount) <= kMaxPayoffAmount)) {
+            throw_command_error("payoff too large (at most 2e+12)");
+        }
+    }
+}
+
 void build_tree_dispatch() {
     const i32 root_street = root_street_of_board();
     const i32 effective_stack = effective_stack_of(*g_line_tree);
@@ -229,6 +243,7 @@ void build_tree_dispatch() {
     if (!collect_line_actions_dispatch(flat, *g_line_tree, -1, 0.0, g_pot, root_street)) {
         throw_command_error("invalid line");
     }
+    check_arithmetic_limits(g_ranges, flat);
     std::unique_ptr<Tree> tree = make_tree_or_fail(spec_of(flat, root_street));
     tree->pot = g_pot;
     const i32 level = choose_level(*tree, false);

@@ -12,6 +12,7 @@
 #include "platform/int_types.h"
 #include "shell/tokenizer.h"
 
+struct LineFlattening;
 struct LineTreeNode;
 
 // The largest amount of the line tree at the last build, truncated.
@@ -25,6 +26,11 @@ void cmd_show_effective_stack(const Tokens& tokens);
 // The largest amount of the line tree, truncated toward zero (saturating at
 // the 32-bit range).
 i32 effective_stack_of(const LineTreeNode& root);
+
+// Ranges and lines, however they came (commands, an archive), tested against
+// what the solver's arithmetic carries (solver/arithmetic_limits.h) before
+// anything is built: "range weight too large", "payoff too large".
+void check_arithmetic_limits(const std::vector<f64> ranges[2], const LineFlattening& flat);
 
 // With suit isomorphism on a flop root, every combo of a hand class that
 // avoids the flop must carry the same weight in each range; otherwise the

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "queries/ev_query_context.h"
 #include "solver/array_kernels.h"
+#include "solver/capture_request.h"
 #include "storage/block_walks.h"
 #include "tree/tree.h"
 

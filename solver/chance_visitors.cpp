@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "cards/hand_maps.h"
-#include "queries/ev_query_context.h"
 #include "solver/array_kernels.h"
+#include "solver/capture_request.h"
 #include "solver/node_visit.h"
 #include "solver/solve_reset.h"
 #include "solver/work_items.h"

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cfloat>
-#include <mutex>
 #include <new>
 
 #include "solver/array_kernels.h"
@@ -126,7 +125,7 @@ void freeze_reach(i32 level, const NodeWorkRecords& records,
 void forget(Tree& tree, i32 level, std::vector<std::unique_ptr<NodeResultRecord>>* backup) {
     if (nothing_to_forget(tree, level)) return;
     evaluate_if_stale(tree);
-    const std::lock_guard lock(g_pass_mutex);
+    const PassLock lock;
     const bool keep_stores = backup != nullptr;
     if (!keep_stores) free_stores_from(tree, level);
     freeze_reach(level, split_records(tree, level), backup);

@@ -39,9 +39,9 @@ void store_results_summary(Tree& tree, const SolverStatsRecord& record) {
 // Both passes under one hold of the pass lock, so that they measure the
 // same iteration even while the solver thread runs.
 SolverStatsRecord measure_tree(Tree& tree) {
-    std::lock_guard lock(g_pass_mutex);
-    const PassResult oop = solver_pass_locked(tree, 0, kPassEvaluate);
-    const PassResult ip = solver_pass_locked(tree, 1, kPassEvaluate);
+    const PassLock lock;
+    const PassResult oop = solver_pass(tree, 0, kPassEvaluate);
+    const PassResult ip = solver_pass(tree, 1, kPassEvaluate);
     SolverStatsRecord record;
     record.iteration = tree.iteration;
     record.ev_oop = oop.expected;
@@ -53,7 +53,10 @@ SolverStatsRecord measure_tree(Tree& tree) {
     return record;
 }
 
+// Under the pass lock throughout: the solver thread moves the iteration
+// counter and the flags word between its passes.
 SolverStatsRecord prepare_results() {
+    const PassLock lock;
     Tree& tree = *g_tree;
     prepare_node_stores(tree);
     // A complete tree is always measured afresh; an incomplete one (its

@@ -61,6 +61,13 @@ StoreModes store_modes_of_level(i32 level) {
     return StoreModes{};
 }
 
+void create_tree(const TreeSpec& spec) {
+    std::unique_ptr<Tree> tree = make_tree(spec);
+    const u32 root_street = tree->root_street();
+    install_tree(std::move(tree));
+    set_new_tree_solver_defaults(root_street);
+}
+
 void set_new_tree_solver_defaults(u32 root_street) {
     g_river_early_iterations = 0;
     g_regret_scale_base = kRegretScaleBase;

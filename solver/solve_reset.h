@@ -9,27 +9,14 @@
 #include <memory>
 
 #include "platform/int_types.h"
+#include "storage/store_modes.h"
+#include "tree/tree.h"
+#include "tree/tree_create.h"
 
 struct Tree;
 
-// The tree's size figures, produced while the stores are created. Entries are
-// indexed by street (1 flop, 2 turn, 3 river); entry 0 stays 0.
-struct TreeSizeStats {
-    // Values (actions x hands) of every regret store of the street.
-    u64 value_counts[4] = {0, 0, 0, 0};
-    // Bytes the street's stores take: 2 per regret value, plus 4 per
-    // strategy-sum value when the tree keeps an average strategy.
-    u64 data_sizes[4] = {0, 0, 0, 0};
-    f64 average_actions = 0.0;
-    i32 max_actions = 0;
-};
-
-// Storage modes of a compression level 0..4: (regret mode, strategy mode),
-// (0, 0) for any other value.
-struct StoreModes {
-    u32 regrets = 0;
-    u32 strategy = 0;
-};
+// Storage modes of a compression level 0..4 (storage/store_modes.h), (0, 0)
+// for any other value.
 StoreModes store_modes_of_level(i32 level);
 
 // Highest iteration count a solve runs to.
@@ -40,13 +27,17 @@ extern f64 g_avg_weight_cap;
 // Iterations during which river regret updates receive their runout's tie
 // groups (only with coded regret stores).
 extern i32 g_river_early_iterations;
-// The tree's 16-bit regret scale is this divided by its largest payoff.
-inline constexpr f64 kRegretScaleBase = 125.0;
+// The base of the tree's regret scale (kRegretScaleBase, tree/tree.h).
 extern f64 g_regret_scale_base;
 
 // The defaults every new tree starts with (tree creation); a root on the
 // river averages with exponent 4 and no cap.
 void set_new_tree_solver_defaults(u32 root_street);
+
+// make_tree, then the new tree replaces the current one and the solver's
+// defaults for a new tree are set. The built-in benchmark and the tests build
+// their trees with it.
+void create_tree(const TreeSpec& spec);
 
 // Gives every node of the tree fresh, empty stores for the requested modes
 // (uncompressed unless the root is on the flop: storage/node_data_factory.h),

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
 #include <new>
 #include <utility>
 #include <vector>
@@ -187,7 +186,7 @@ void solver_solve_splits(Tree& tree, i32 street) {
     if (!rebuild_missing_stores(tree) || !prepare_node_stores(tree)) throw std::bad_alloc();
     const NodeWorkRecords records = split_records(tree, street);
 
-    const std::lock_guard lock(g_pass_mutex);
+    const PassLock lock;
     tree.pass_mode = kPassUpdate;
     std::vector<SplitStart> starts;
     std::vector<NodeResultRecord*> results;

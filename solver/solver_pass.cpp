@@ -3,15 +3,26 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include "solver/node_visit.h"
 #include "solver/terminal_payoffs.h"
 #include "solver/work_items.h"
 #include "tree/tree.h"
 
-std::mutex g_pass_mutex;
-
 namespace {
+
+std::mutex g_pass_mutex;
+// Threads blocked in taking the pass lock that the solver thread lets in
+// first.
+std::atomic<i32> g_pass_lock_waiters{0};
+thread_local i32 t_pass_lock_depth = 0;
+thread_local bool t_yields_to_commands = false;
+
+void wait_while_commands_wait() {
+    while (g_pass_lock_waiters.load(std::memory_order_acquire) > 0) std::this_thread::yield();
+}
 
 void set_root_reach(const Tree& tree, NodeWorkRecord& root) {
     const std::vector<f64>& weights = tree.root_weights.weights[tree.traverser ^ 1u];
@@ -34,14 +45,8 @@ bool has_chance_nodes(const Tree& tree) {
     return tree.root_street() != kStreetRiver;
 }
 
-}  // namespace
-
-PassResult solver_pass(Tree& tree, u32 player, u32 mode) {
-    std::lock_guard lock(g_pass_mutex);
-    return solver_pass_locked(tree, player, mode);
-}
-
 PassResult solver_pass_locked(Tree& tree, u32 player, u32 mode) {
+    const WorkItemsCleanup cleanup;
     NodeWorkRecord root;
     root.tree = &tree;
     root.node = &tree.nodes[0];
@@ -66,16 +71,47 @@ PassResult solver_pass_locked(Tree& tree, u32 player, u32 mode) {
     PassResult result;
     result.expected = weighted_sum(root.values, own);
     if (mode == kPassEvaluate) result.best_response = weighted_sum(root.second_values, own);
-    clear_work_items();
     return result;
+}
+
+}  // namespace
+
+PassLock::PassLock() {
+    if (t_pass_lock_depth > 0) {
+        ++t_pass_lock_depth;
+        return;
+    }
+    if (t_yields_to_commands) {
+        wait_while_commands_wait();
+        g_pass_mutex.lock();
+    } else {
+        g_pass_lock_waiters.fetch_add(1, std::memory_order_acq_rel);
+        g_pass_mutex.lock();
+        g_pass_lock_waiters.fetch_sub(1, std::memory_order_acq_rel);
+    }
+    t_pass_lock_depth = 1;
+}
+
+PassLock::~PassLock() {
+    if (--t_pass_lock_depth == 0) g_pass_mutex.unlock();
+}
+
+void yield_pass_lock_to_commands() {
+    t_yields_to_commands = true;
+}
+
+PassResult solver_pass(Tree& tree, u32 player, u32 mode) {
+    const PassLock lock;
+    return solver_pass_locked(tree, player, mode);
 }
 
 IterationResult solver_iteration(Tree& tree) {
     const f64 ip = solver_pass(tree, 1, kPassUpdate).expected;
     const f64 oop = solver_pass(tree, 0, kPassUpdate).expected;
     // Under the pass lock, and atomically: queries that take no pass lock
-    // (flop and turn strategies) read the counter while the solver runs.
-    std::lock_guard lock(g_pass_mutex);
+    // (strategies of river nodes, under their turn locks) read the counter
+    // while the solver runs.
+    const PassLock lock;
     std::atomic_ref<u32>(tree.iteration).fetch_add(1, std::memory_order_relaxed);
     // Queries read the flags word without any lock while the solver runs:
     // it is written once, by the first iteration, and atomically.

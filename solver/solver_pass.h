@@ -7,15 +7,30 @@
 // passes; each holds the pass lock for its whole length.
 #pragma once
 
-#include <mutex>
-
 #include "platform/int_types.h"
 
 struct Tree;
 
-// Held by every pass, by the split solves and by the expected-value queries
-// for their whole work, so that none of them overlap.
-extern std::mutex g_pass_mutex;
+// The pass lock: held by every pass for its whole length, and by everything
+// that reads or writes solver data while the solver thread may run (the
+// results and expected-value queries, the strategy queries and edits of flop
+// and turn nodes, locking, EV boosts), so that none of them lands inside a
+// pass. Re-entrant on the thread that holds it. A command waiting for it is
+// let in at the solver's next pass boundary: the solver thread, before it
+// takes the lock for a pass, steps back while a command waits, so that it
+// cannot take the lock again and again ahead of the command. That costs the
+// solver one atomic load per pass, nothing inside a pass.
+class PassLock {
+public:
+    PassLock();
+    ~PassLock();
+    PassLock(const PassLock&) = delete;
+    PassLock& operator=(const PassLock&) = delete;
+};
+
+// The calling thread lets waiting commands take the pass lock first: set by
+// the solver thread for itself.
+void yield_pass_lock_to_commands();
 
 struct PassResult {
     // The traverser's best-response value (evaluation passes; else 0).
@@ -27,8 +42,6 @@ struct PassResult {
 // One pass for `player` (0 OOP, 1 IP) in `mode` (kPassEvaluate, kPassUpdate,
 // kPassCapture); values are per unit of matchup weight.
 PassResult solver_pass(Tree& tree, u32 player, u32 mode);
-// The same for a caller that already holds the pass lock.
-PassResult solver_pass_locked(Tree& tree, u32 player, u32 mode);
 
 struct IterationResult {
     f64 mean = 0.0;

@@ -8,12 +8,11 @@
 #include <thread>
 
 #include "platform/clock.h"
-#include "shell/output.h"
-#include "shell/settings.h"
-#include "shell/solver_commands.h"
+#include "platform/console_output.h"
 #include "solver/results.h"
 #include "solver/solve_reset.h"
 #include "solver/solver_pass.h"
+#include "solver/solver_settings.h"
 #include "solver/work_items.h"
 #include "storage/node_data_factory.h"
 #include "tree/tree.h"
@@ -40,6 +39,7 @@ constexpr const char* kReasonTimeout = "timeout reached";
 struct RunLimit {
     i32 limit = 0;
     bool steps = false;
+    MeasurementReport report = nullptr;
 };
 
 // Joined before a new run starts and at exit; if the process ends some
@@ -76,7 +76,7 @@ struct MeasureClock {
 
 // Measures when the iteration falls on the cadence and the spacing allows;
 // true when the accuracy target is reached.
-bool measure_if_due(Tree& tree, MeasureClock& clock) {
+bool measure_if_due(Tree& tree, MeasureClock& clock, MeasurementReport report) {
     const i32 it = static_cast<i32>(tree.iteration);
     if (!measurement_due(it)) return false;
     const i64 now = timer_now_ns();
@@ -86,7 +86,7 @@ bool measure_if_due(Tree& tree, MeasureClock& clock) {
     SolverStatsRecord record = measure_tree(tree);
     record.time = static_cast<f64>((now - clock.run_start) / kNsPerMs) / 1000.0;
     append_solver_history(record);
-    print_solver_status();
+    if (report) report();
     return g_required_accuracy.load() >= record.exploitability;
 }
 
@@ -106,7 +106,7 @@ const char* run_iterations(Tree& tree, const RunLimit& limit) {
         if (static_cast<i32>(tree.iteration) >= g_iteration_cap) return kReasonRequested;
         omp_set_num_threads(g_thread_count.load());
         solver_iteration(tree);
-        if (measure_if_due(tree, clock)) return kReasonAccuracy;
+        if (measure_if_due(tree, clock, limit.report)) return kReasonAccuracy;
         const i64 it = static_cast<i32>(tree.iteration);
         if (limit_reached(limit, start_iteration, it, clock.run_start)) {
             return limit.steps ? kReasonSteps : kReasonTimeout;
@@ -119,6 +119,7 @@ const char* run_iterations(Tree& tree, const RunLimit& limit) {
 // for the end sees it printed, and a `go` after the wait finds no solver.
 void solver_thread_main(RunLimit limit) {
     set_solver_float_mode();
+    yield_pass_lock_to_commands();
     // Waits until the start has announced the run.
     { std::lock_guard lock(g_solver_mutex); }
     const char* reason = run_iterations(*g_tree, limit);
@@ -130,7 +131,8 @@ void solver_thread_main(RunLimit limit) {
 
 }  // namespace
 
-bool start_solver(i32 limit, bool limit_is_steps, const std::function<void()>& announce) {
+bool start_solver(i32 limit, bool limit_is_steps, const std::function<void()>& announce,
+                  MeasurementReport report) {
     std::lock_guard lock(g_solver_mutex);
     if (g_solver_active) return false;
     Tree& tree = *g_tree;
@@ -141,7 +143,8 @@ bool start_solver(i32 limit, bool limit_is_steps, const std::function<void()>& a
     g_stop_requested = false;
     // The thread's end sequence needs the lock held here, so it cannot end
     // before it counts as running.
-    g_solver_thread.thread = std::thread(solver_thread_main, RunLimit{limit, limit_is_steps});
+    g_solver_thread.thread =
+        std::thread(solver_thread_main, RunLimit{limit, limit_is_steps, report});
     g_solver_active = true;
     // Printed here rather than by the thread, which waits for this lock: the
     // line then always follows the command's answer and precedes whatever

@@ -15,12 +15,17 @@
 
 #include "platform/int_types.h"
 
+// Runs on the solver thread after every measurement, once its record is in
+// the history: the shell prints its status block there.
+using MeasurementReport = void (*)();
+
 // Starts a run with a limit in seconds (0 or less: none) or in iterations.
 // False, without any change, when a solver runs or the tree is incomplete;
 // false when a node's stores cannot be allocated (the shell's "out of
 // memory"). Expects a tree. `announce` runs once the run is certain, before
 // "SOLVER: started" is printed, so that the command's own answer comes first.
-bool start_solver(i32 limit, bool limit_is_steps, const std::function<void()>& announce = {});
+bool start_solver(i32 limit, bool limit_is_steps, const std::function<void()>& announce = {},
+                  MeasurementReport report = nullptr);
 // Asks a running solver to stop after the iteration in progress.
 void request_solver_stop();
 // Returns once no solver runs, that is after its "SOLVER: stopped" line.

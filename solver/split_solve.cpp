@@ -1,7 +1,6 @@
 #include "solver/split_solve.h"
 
 #include <atomic>
-#include <mutex>
 #include <new>
 #include <utility>
 
@@ -277,7 +276,7 @@ f64 solve_split_subtree(Tree& tree, TreeNode& root, i32 board, i32 river, bool f
     if (!force && (record->solved_splits & bit) != 0) return 0.0;
 
     // The lock comes first: the counter and the flags change only under it.
-    const std::lock_guard lock(g_pass_mutex);
+    const PassLock lock;
     const SplitSolveState state(tree);
     SplitSolve solve(tree, root, board, root.street == kStreetRiver ? river : -1);
     f64 exploitability = 0.0;

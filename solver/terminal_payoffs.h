@@ -9,9 +9,9 @@
 #include <atomic>
 #include <vector>
 
+#include "cards/board_records.h"
 #include "cards/hand_arrays.h"
 #include "platform/int_types.h"
-#include "tree/board_records.h"
 
 // The iteration counter as the last completed iteration left it, read as
 // signed: negative only after iterating a loaded tree whose stored count was

@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "cards/hand_maps.h"
-#include "shell/settings.h"
 #include "solver/array_kernels.h"
 #include "solver/node_visit.h"
+#include "solver/solver_settings.h"
 #include "solver/worker_pool.h"
 #include "tree/tree.h"
 

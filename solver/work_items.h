@@ -55,6 +55,16 @@ void run_work_item(WorkItem& item);
 // Drops every item and share.
 void clear_work_items();
 
+// Leaves no work item behind, whatever way the walks of a pass end (a query
+// on the command thread may end in an exception).
+class WorkItemsCleanup {
+public:
+    WorkItemsCleanup() = default;
+    WorkItemsCleanup(const WorkItemsCleanup&) = delete;
+    WorkItemsCleanup& operator=(const WorkItemsCleanup&) = delete;
+    ~WorkItemsCleanup() { clear_work_items(); }
+};
+
 // Flush-to-zero and denormals-are-zero for the calling thread: every thread
 // that runs solver kernels sets them, or tiny regrets and reaches would run
 // at the speed of denormal arithmetic.

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "platform/int_types.h"
-#include "solver/solve_reset.h"
+#include "storage/store_modes.h"
 
 struct Tree;
 struct TreeNode;

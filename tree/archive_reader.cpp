@@ -1,15 +1,42 @@
 #include "tree/archive_reader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
+
+#include "platform/files.h"
 
 namespace {
 
 std::string errno_text(const char* what, int error) {
     return std::string(what) + " (errno " + std::to_string(error) + ")";
+}
+
+[[noreturn]] void refuse_open(int fd, int error) {
+    close(fd);
+    throw IOException(errno_text("can't open file", error));
+}
+
+// What a FIFO already holds, read without waiting; empty with no writer
+// there (the read sees the end at once) as with one that has not written.
+bool take_fifo_bytes(int fd, std::vector<u8>& bytes) {
+    constexpr std::size_t kProbeSize = 4096;
+    bytes.resize(kProbeSize);
+    for (;;) {
+        const ssize_t n = ::read(fd, bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes.resize(static_cast<std::size_t>(n));
+            return true;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        bytes.clear();
+        return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    }
 }
 
 }  // namespace
@@ -20,10 +47,18 @@ void throw_invalid_file() {
 
 FileReader::FileReader(const std::string& path) {
     errno = 0;
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) throw IOException(errno_text("can't open file", errno));
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw IOException(errno_text("can't open file", errno));
     struct stat info {};
-    if (fstat(fileno(file_), &info) == 0 && S_ISREG(info.st_mode)) {
+    if (fstat(fd, &info) != 0) refuse_open(fd, errno);
+    if (S_ISFIFO(info.st_mode) && !take_fifo_bytes(fd, first_bytes_)) refuse_open(fd, ENXIO);
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) || S_ISSOCK(info.st_mode)) {
+        refuse_open(fd, ENODEV);
+    }
+    make_blocking(fd);
+    file_ = fdopen(fd, "rb");
+    if (!file_) refuse_open(fd, errno);
+    if (S_ISREG(info.st_mode)) {
         size_ = static_cast<u64>(info.st_size);
         size_known_ = true;
     }
@@ -35,9 +70,14 @@ FileReader::~FileReader() {
 
 void FileReader::read(void* buffer, u64 count) {
     if (count == 0) return;
+    const u64 first = std::min<u64>(count, first_bytes_.size() - first_bytes_taken_);
+    if (first > 0) {
+        std::memcpy(buffer, first_bytes_.data() + first_bytes_taken_, first);
+        first_bytes_taken_ += first;
+    }
     errno = 0;
-    const std::size_t got = std::fread(buffer, 1, count, file_);
-    if (got != count) throw IOException(errno_text("can't read from file", errno));
+    const std::size_t got = std::fread(static_cast<u8*>(buffer) + first, 1, count - first, file_);
+    if (got != count - first) throw IOException(errno_text("can't read from file", errno));
     bytes_read += count;
 }
 

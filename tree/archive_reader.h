@@ -51,9 +51,11 @@ public:
     i32 version = -1;
 };
 
-// Reads a regular file. Other files (pipes, devices) are read as well, with
-// no bound known in advance: their bytes_left is the largest value, so that
-// only the fixed caps of each length apply.
+// Reads a regular file. A pipe or FIFO is read as well, with no bound known
+// in advance: its bytes_left is the largest value, so that only the fixed
+// caps of each length apply. Opening never waits: a FIFO that no writer holds
+// open is refused (errno ENXIO), and so is a device (errno ENODEV), whose
+// input may never end or never come.
 class FileReader final : public Reader {
 public:
     // Throws IOException "can't open file (errno N)".
@@ -69,6 +71,9 @@ private:
     std::FILE* file_ = nullptr;
     u64 size_ = 0;
     bool size_known_ = false;
+    // The bytes that telling whether a FIFO has a writer took out of it.
+    std::vector<u8> first_bytes_;
+    u64 first_bytes_taken_ = 0;
 };
 
 // Reads bytes held in memory; a read past the end throws like a short file

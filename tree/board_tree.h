@@ -9,8 +9,8 @@
 
 #include <vector>
 
+#include "cards/board_records.h"
 #include "platform/int_types.h"
-#include "tree/board_records.h"
 #include "tree/tree.h"
 
 // A chance card of the enumeration; the sort key is always 0.

@@ -4,19 +4,11 @@
 #include <bit>
 #include <utility>
 
+#include "cards/board_records.h"
 #include "cards/suit_isomorphism.h"
-#include "storage/node_data.h"
-#include "tree/board_records.h"
 #include "tree/node_data_layout.h"
 
 std::unique_ptr<Tree> g_tree;
-
-// Out of line so that the store, record and layout types need be complete
-// only here.
-TreeNode::TreeNode() = default;
-TreeNode::TreeNode(TreeNode&&) noexcept = default;
-TreeNode& TreeNode::operator=(TreeNode&&) noexcept = default;
-TreeNode::~TreeNode() = default;
 
 Tree::Tree() = default;
 

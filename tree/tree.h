@@ -2,7 +2,7 @@
 // The user's betting lines are expanded once into `TreeNode`s shared by every
 // turn and river card; cards are not nodes, the per-card data of a node lives
 // in its stores and result records, indexed by the turn board (`BoardRecord`)
-// and the runout (`RiverRecord`) of tree/board_records.h.
+// and the runout (`RiverRecord`) of cards/board_records.h.
 //
 // Tree creation (tree/tree_create.h) builds a tree aside and installs it here;
 // the solver, the queries and the archive reader read and write its fields
@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "cards/board_records.h"
 #include "cards/hand_arrays.h"
 #include "platform/int_types.h"
-#include "solver/solve_reset.h"
-#include "tree/board_records.h"
 #include "tree/ev_result_cache.h"
+#include "tree/tree_size_stats.h"
 
 class NodeDataBase;
 class NodeDataLayout;
@@ -41,6 +41,9 @@ inline constexpr u32 kTreeNew = 4;  // no iteration since creation
 // Cards left after a flop: the most turn boards a tree can have, hence the
 // number of turn locks and of river-opening result records.
 inline constexpr int kTurnCardSlots = 49;
+
+// The tree's 16-bit regret scale is this divided by its largest payoff.
+inline constexpr f64 kRegretScaleBase = 125.0;
 
 // Pass modes of the solver, as the walks read them.
 inline constexpr u32 kPassEvaluate = 0;

@@ -114,10 +114,3 @@ std::unique_ptr<Tree> make_tree(const TreeSpec& spec) {
     tree->regret_scale = kRegretScaleBase / tree->max_amount;
     return tree;
 }
-
-void create_tree(const TreeSpec& spec) {
-    std::unique_ptr<Tree> tree = make_tree(spec);
-    const u32 root_street = tree->root_street();
-    install_tree(std::move(tree));
-    set_new_tree_solver_defaults(root_street);
-}

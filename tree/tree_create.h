@@ -41,10 +41,6 @@ struct TreeSpec {
 // or when the ranges lack an isomorphic image that the records need.
 std::unique_ptr<Tree> make_tree(const TreeSpec& spec);
 
-// make_tree, then the new tree replaces the current one and the solver's
-// defaults for a new tree are set.
-void create_tree(const TreeSpec& spec);
-
 // The action nodes of the records: kinds, players, streets, amounts, children
 // in record order, turn locks and result records, the largest payoff and the
 // action counts of the size figures. Throws TreeBuildError when a parent

@@ -319,8 +319,8 @@ std::string temp_archive_path(const std::string& name) {
     for (char& c : id) {
         if (c == '/') c = '_';
     }
-    // Other runs of the suite (another build's ctest on the same machine)
-    // use the same names: the process id keeps their files apart.
+    // The process id keeps runs of several builds at once (release and
+    // sanitizer suites, other checkouts) from sharing a file.
     return ::testing::TempDir() + "vostrel_" + std::to_string(getpid()) + "_" + id + "_" + name +
            ".bin";
 }

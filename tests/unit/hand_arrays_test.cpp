@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "cards/fail.h"
@@ -242,6 +243,31 @@ void exhaust_memory() {
 TEST(FailDeathTest, AllocationFailureIsFatal) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(exhaust_memory(), ::testing::ExitedWithCode(1), "fail \\(out of memory\\)");
+}
+
+// The command thread asks for an exception, which its command answers with
+// "out of memory"; the array is left without data. Exit code 0 when so.
+void exhaust_memory_throwing() {
+    throw_on_failed_allocation_here();
+    DoubleArray a;
+    a.resize(4);
+    rlimit limit{u64{1} << 30, u64{1} << 30};
+    setrlimit(RLIMIT_AS, &limit);
+    try {
+        a.resize(1 << 28);  // 2 GiB
+    } catch (const std::bad_alloc&) {
+        std::_Exit(a.data == nullptr ? 0 : 2);
+    }
+    std::_Exit(3);
+}
+
+TEST(FailDeathTest, AllocationFailureThrowsWhereTheThreadAsks) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "under the memory limit the sanitizer runtime cannot take the memory that "
+                    "throwing needs on a thread's first exception";
+#endif
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(exhaust_memory_throwing(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

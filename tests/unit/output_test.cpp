@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
+#include <vector>
+
+#include "cards/hand_tables.h"
+#include "queries/hand_row.h"
 
 namespace {
 
@@ -95,6 +101,30 @@ TEST(Output, PendingOutputIsWrittenForAFatalExit) {
     flush_pending_output_locked();
     EXPECT_TRUE(g_output_buffer.empty());
     EXPECT_EQ(capture.text(), "partial\n");
+}
+
+// A NaN with its sign bit set prints as "nan" wherever the system prints
+// one, never as "-nan"; the per-hand rows print their own NaN text, "0" in
+// range and weight rows, which callers read as numbers.
+TEST(Output, NanPrintsWithoutSign) {
+    const f64 negative_nan = -std::numeric_limits<f64>::quiet_NaN();
+    ASSERT_TRUE(std::signbit(negative_nan));
+    g_output_buffer.clear();
+    out_printf("%.3f %g", printable_number(negative_nan), printable_number(-2.5));
+    EXPECT_EQ(g_output_buffer, "nan -2.5");
+    g_output_buffer.clear();
+
+    init_hand_tables();
+    std::vector<f64> row(kHandCount, 0.25);
+    row[static_cast<std::size_t>(g_protocol_to_combo[0])] = negative_nan;
+    row[static_cast<std::size_t>(g_protocol_to_combo[1])] = std::numeric_limits<f64>::infinity();
+    print_hand_row(row.data(), kValueFormat);
+    EXPECT_EQ(g_output_buffer.substr(0, 14), "nan inf 0.25 0");
+    g_output_buffer.clear();
+    print_hand_row(row.data(), kValueFormat, kNanAsZero);
+    EXPECT_EQ(g_output_buffer.substr(0, 12), "0 inf 0.25 0");
+    EXPECT_EQ(g_output_buffer.size(), 1 + 4 + 1324 * 5 + 1u);  // "0", " inf", " 0.25"s, newline
+    g_output_buffer.clear();
 }
 
 }  // namespace

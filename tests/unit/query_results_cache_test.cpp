@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "forget_test_support.h"
-#include "queries/ev_query_context.h"
 #include "queries/node_ev.h"
+#include "solver/capture_request.h"
 #include "solver/node_visit.h"
 #include "solver/solver_pass.h"
 #include "solver/work_items.h"
@@ -95,7 +95,7 @@ TEST_F(QueryResults, PerSplitCaptureOfEveryTurnBoard) {
     every.turn = 0;
     every.per_split_flag = 1;
     {
-        const std::lock_guard lock(g_pass_mutex);
+        const PassLock lock;
         tree.capture_request = &every;
         tree.traverser = player;
         tree.pass_mode = kPassCapture;
@@ -128,7 +128,7 @@ TEST_F(QueryResults, PerSplitCaptureOfEveryTurnBoard) {
         single.node = &turn_node;
         single.turn = static_cast<i32>(b);
         {
-            const std::lock_guard lock(g_pass_mutex);
+            const PassLock lock;
             tree.capture_request = &single;
             node_ev_subtree(tree, player);
             tree.capture_request = nullptr;

@@ -79,7 +79,7 @@ protected:
     static std::string run(i32 limit, bool steps) {
         reset_solver_status();
         testing::internal::CaptureStdout();
-        EXPECT_TRUE(start_solver(limit, steps));
+        EXPECT_TRUE(start_solver(limit, steps, {}, print_solver_status));
         solver_wait();
         std::string out = testing::internal::GetCapturedStdout();
         EXPECT_FALSE(solver_running());
@@ -142,7 +142,7 @@ TEST_F(SolverThread, StopRequestEndsARunningSolver) {
     Tree& tree = turn_tree();
     g_required_accuracy = -1.0;
     testing::internal::CaptureStdout();
-    ASSERT_TRUE(start_solver(0, false));
+    ASSERT_TRUE(start_solver(0, false, {}, print_solver_status));
     EXPECT_TRUE(solver_running());
     // One solver at a time.
     EXPECT_FALSE(start_solver(0, false));

@@ -11,6 +11,7 @@
 #include "cards/card_text.h"
 #include "cards/evaluator.h"
 #include "cards/hand_tables.h"
+#include "solver/solve_reset.h"
 #include "tree/line_records.h"
 #include "tree/tree.h"
 #include "tree/tree_create.h"

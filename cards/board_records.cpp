@@ -1,4 +1,4 @@
-#include "tree/board_records.h"
+#include "cards/board_records.h"
 
 void destroy_board_records(std::vector<BoardRecord>& boards) {
     std::vector<BoardRecord>().swap(boards);

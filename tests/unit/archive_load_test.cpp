@@ -8,11 +8,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "archive_test_support.h"
 #include "shell/settings.h"
 #include "storage/block_node_data.h"
 #include "storage/compressed_node_data.h"
+#include "tree/channel_reader.h"
 
 namespace {
 
@@ -463,6 +465,32 @@ TEST_F(ArchiveLoad, DecoderFailuresNameTheirReason) {
     EXPECT_EQ(load_bytes(bytes), "ERROR: load_tree compressor wrong id\n");
     EXPECT_EQ(run_line("is_tree_present"), "false\n");
     EXPECT_EQ(load_bytes(good), "load_tree ok!\n");
+}
+
+// A byte source whose end is not known in advance, as a pipe's.
+class PipeReader final : public Reader {
+public:
+    explicit PipeReader(std::vector<u8> bytes) : bytes_(std::move(bytes)) {}
+    void read(void* buffer, u64 count) override { bytes_.read(buffer, count); }
+    u64 bytes_left() const override { return std::numeric_limits<u64>::max(); }
+
+private:
+    MemoryReader bytes_;
+};
+
+// No file size bounds a channel length read from a pipe: its buffer grows as
+// the bytes come, and a pipe that ends early is a short read, not a terabyte
+// asked of the allocator.
+TEST(ChannelSection, LengthFromAPipeTakesMemoryAsTheBytesCome) {
+    ArchiveBytes section;
+    section.u64v(u64{1} << 40).u8v(2);
+    PipeReader in(section.bytes);
+    try {
+        ChannelReader reader(in);
+        ADD_FAILURE() << "a section longer than its bytes was read";
+    } catch (const IOException& error) {
+        EXPECT_EQ(error.message().rfind("can't read from file (errno ", 0), 0u);
+    }
 }
 
 // Version 4 with the values left out: arrays 2 to 5 have the stored sizes and

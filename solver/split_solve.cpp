@@ -216,11 +216,6 @@ bool solvable_root(const TreeNode* root) {
     return root && root->parent && root->is_decision() && !root->results.empty();
 }
 
-bool marked_solved(TreeNode& root, SplitIndex split) {
-    const NodeResultRecord* record = split_record(root, split.board);
-    return record && ((record->solved_splits >> split_bit(root, split.board, split.river)) & 1u);
-}
-
 }  // namespace
 
 TreeNode* split_root_of(Tree& tree, TreeNode& node) {
@@ -318,7 +313,8 @@ void solve_split_on_demand(Tree& tree, TreeNode& node, SplitIndex split) {
     // would overwrite; stores that are missing have nothing to lose.
     const bool incomplete = (load_tree_flags(tree) & kTreeIncomplete) != 0;
     if (!incomplete && root->stores_prepared && root->regrets) return;
-    if (marked_solved(*root, split)) return;
+    // A mark counts only while the split's stores are there: a second forget
+    // or an archive keeps the marks of data that is gone.
     bool made = false;
     if (!root->stores_prepared || !root->regrets) {
         recreate_node_stores(tree, *root);

@@ -25,9 +25,9 @@ void check_tree_settings(const TreeSettingsRecord& settings, u32 root_street) {
     const i32 level = settings.forget_level;
     if (level == -1) return;
     if (level != kForgetTurns && level != kForgetRivers) throw_invalid_file();
-    // Forgetting keeps the streets before the level and the reach arriving
-    // there; a root on the level itself would keep no store at all and have
-    // no parent to take its reach from.
+    // The streets forgotten begin after the root's: a root that opens a
+    // forgotten street has no parent whose list keeps its reach, and no split
+    // of it could be solved again.
     if (level <= static_cast<i32>(root_street)) throw_invalid_file();
 }
 

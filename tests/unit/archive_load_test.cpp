@@ -203,7 +203,7 @@ TEST_F(ArchiveLoad, RefusedHeadKeepsThePreviousState) {
     refused.push_back(with_u32(good, at.lines + 4, 1));            // root offset 1
     refused.push_back(with_u32(good, at.settings + 4, 1));         // forget level 1
     refused.push_back(with_u32(good, at.settings + 4, 2));         // below the river root
-    refused.push_back(with_u32(good, at.settings + 4, 3));         // the river root's own street
+    refused.push_back(with_u32(good, at.settings + 4, 3));         // the river root's street
     refused.push_back(with_u32(good, at.level, 7));                // level 7
     refused.push_back(with_u32(good, at.ranges + 4, 0x7FF80000));  // NaN weight
     refused.push_back(with_u32(good, at.lines + 40, 0x7FFFFFFF));  // children

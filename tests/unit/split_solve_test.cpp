@@ -1,9 +1,9 @@
 // Split solves: a river split solved on demand against the same river game
 // built as a tree of its own and solved, explo_partial against its target and
 // on repetition, solves on demand made once, solved marks that a forced
-// re-creation clears, a split without reach, the turn split under a river
-// chance point, edits refused on forgotten nodes, and the cases with nothing
-// to solve.
+// re-creation clears, splits solved again after a second forget, a split
+// without reach, the turn split under a river chance point, edits refused on
+// forgotten nodes, and the cases with nothing to solve.
 #include "solver/split_solve.h"
 
 #include <gtest/gtest.h>
@@ -197,6 +197,29 @@ TEST_F(SplitSolve, ForcedSolveClearsTheMarksOfItsRoot) {
         if (!std::isnan(again[0][c]) && again[0][c] != 0.0 && again[0][c] != 0.5) uneven = true;
     }
     EXPECT_TRUE(uneven);
+}
+
+// Forgetting the rivers again drops the data of the splits solved since: a
+// query then solves its split again rather than trust the mark of data that
+// is gone.
+TEST_F(SplitSolve, SplitsSolvedBeforeASecondForgetAreSolvedAgain) {
+    solved_flop_tree_without_rivers();
+    ASSERT_EQ(run_line("set_recalc_accuracy 0 0 0.001"), "set_recalc_accuracy ok!\n");
+    const auto values = ev_rows("OOP", kRiverPath);
+    const auto rows = strategy_rows(kRiverPath);
+    ASSERT_NE(river_record("Qd").solved_splits, 0u);
+    ASSERT_EQ(run_line("forget rivers"), "forget ok!\n");
+    ASSERT_FALSE(node_at(kRiverPath).regrets);
+
+    const auto values_again = ev_rows("OOP", kRiverPath);
+    ASSERT_EQ(values_again.size(), values.size());
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        EXPECT_EQ(row_distance(values[k], values_again[k]), 0.0);
+    }
+    const auto rows_again = strategy_rows(kRiverPath);
+    ASSERT_EQ(rows_again.size(), rows.size());
+    for (std::size_t a = 0; a < rows.size(); ++a)
+        EXPECT_EQ(row_distance(rows[a], rows_again[a]), 0.0);
 }
 
 // A split that one player never reaches has nothing to solve: it is marked

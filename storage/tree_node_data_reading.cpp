@@ -285,15 +285,6 @@ void verify_loaded_arenas(Tree& tree) {
     });
 }
 
-// A split solved on demand keeps its data in stores of the forgotten streets,
-// which no archive carries: its mark would have the queries read those
-// missing stores instead of solving the split again.
-void drop_solved_marks(Tree& tree) {
-    for (TreeNode& node : tree.nodes) {
-        for (NodeResultRecord& record : node.results) record.solved_splits = 0;
-    }
-}
-
 }  // namespace
 
 u64 min_node_data_bytes(const Tree& tree, i32 version, bool values_omitted) {
@@ -310,7 +301,6 @@ void read_tree_node_data(Tree& tree, Reader& in, bool values_omitted) {
     assign_walk_counts(tree);
     for (TreeNode& node : tree.nodes) read_node_part(tree, node, in);
     verify_loaded_arenas(tree);
-    if (forgotten(tree)) drop_solved_marks(tree);
     if (in.version < kFirstCodedVersion) return;
     read_array_counts(tree, in);
     if (!values_omitted) read_result_values(tree, in);

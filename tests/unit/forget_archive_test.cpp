@@ -91,21 +91,4 @@ TEST_F(ForgottenArchive, SplitMarkedSolvedWithoutItsDataIsSolvedAgain) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, ForgottenArchive, ::testing::Values(2, 3, 5));
 
-// A split solved before the archive was written is marked solved in its
-// record, but its stores are not in the archive: after the load the query
-// solves it again (exactly as before, from a version that keeps the reach and
-// the stores above in full) instead of showing missing stores as zeros.
-TEST_F(ForgottenArchive, SplitSolvedBeforeWritingIsSolvedAgain) {
-    build_solved(kFlopRiverSpot, true, 1, 0, 70);
-    ASSERT_FALSE(HasFatalFailure());
-    ASSERT_EQ(run_line("forget rivers"), "forget ok!\n");
-    const std::string river = "show_strategy r:0:c:c:Qd:c:c:8s";
-    const std::string solved = run_line(river);
-    ArchiveOptions options;
-    options.version = 1;
-    round_trip(options, "solved_split");
-    ASSERT_FALSE(HasFatalFailure());
-    EXPECT_EQ(run_line(river), solved);
-}
-
 }  // namespace

@@ -5,7 +5,10 @@
 #               and every protocol case, except the emulated processors (that
 #               case checks which instructions start-up executes, and the
 #               sanitizer runtime does not run under qemu-user), and the
-#               protocol fuzzer's fixed seeds (fuzz.protocol).
+#               protocol fuzzer's fixed seeds (fuzz.protocol). The archive
+#               corruption sweeps take every tenth of their positions here
+#               (the Release run takes all); VOSTREL_FULL_SWEEP=1 in the
+#               environment makes them take all here too.
 #   build-tsan  thread sanitizer: the solver thread, the queries and edits
 #               made while it runs (with uncompressed river stores and at
 #               compression levels 2 and 4), the schedulers of the work items,

@@ -237,6 +237,16 @@ void CompressedNodeData::load(Reader& in) {
     }
 }
 
+bool CompressedNodeData::open_rows_in_range(i32 block) {
+    open_buffer(block);
+    if (sixteen_bit_) return true;
+    bool in_range = true;
+    for_each_stream_row<i32>(block, [&](i32* row, const i32*, i32 n) {
+        for (i32 h = 0; h < n; ++h) in_range = in_range && row[h] >= 0;
+    });
+    return in_range;
+}
+
 u64 CompressedNodeData::min_record_bytes(i32) const {
     return sizeof(u32) * static_cast<u64>(layout_->entries) + sizeof(u8);
 }

@@ -83,6 +83,10 @@ public:
     void set_walk_counts(std::vector<i64> counts) { walk_counts_ = std::move(counts); }
     void load(Reader& in) override;
     u64 min_record_bytes(i32 version) const override;
+    // Whether every row of the open block holds a value the solver can have
+    // written: any 16-bit regret, but sums only from 0 to 2^31 - 1 (a row of
+    // 32-bit codes can carry more). The loader checks decoded blocks with it.
+    bool open_rows_in_range(i32 block);
 
     u32 mode() const { return mode_; }
     bool sixteen_bit() const { return sixteen_bit_; }

@@ -255,7 +255,8 @@ void assign_walk_counts(Tree& tree) {
 }
 
 // Decodes every loaded block once, as the solver will, with checked readers:
-// a damaged arena is refused here rather than met inside a pass.
+// a damaged arena, or one whose rows hold values no solver writes, is
+// refused here rather than met inside a pass.
 void verify_loaded_arenas(Tree& tree) {
     for_each_compressed_walk(tree, [&](NodeWorkRecord& record, BlockStore kind) {
         u64 totals[2] = {0, 0};
@@ -267,6 +268,12 @@ void verify_loaded_arenas(Tree& tree) {
             throw IOException(error.what());
         }
         bool exact = true;
+        std::vector<TreeNode*> nodes;
+        river_decisions(tree, *record.node, nodes);
+        for (TreeNode* node : nodes) {
+            auto* store = dynamic_cast<CompressedNodeData*>(store_of(*node, kind));
+            if (store) exact = exact && store->open_rows_in_range(record.turn);
+        }
         for (BlockArena* arena : arenas) {
             if (!arena) continue;
             exact = exact && (!arena->has_data() || arena->read_to_end());

@@ -1,14 +1,30 @@
 #include "tree/channel_reader.h"
 
+#include <algorithm>
+
 #include "codecs/codec.h"
+
+namespace {
+
+// Bytes are taken in growing steps, so that a length read from a pipe, which
+// no file size bounds, takes memory only as its bytes arrive.
+void read_channel_bytes(Reader& in, std::vector<u8>& bytes, u64 length) {
+    constexpr u64 kFirstStep = u64{1} << 24;
+    require_bytes_left(in, length);
+    while (bytes.size() < length) {
+        const u64 at = bytes.size();
+        const u64 step = std::min(length - at, std::max(kFirstStep, at));
+        bytes.resize(static_cast<std::size_t>(at + step));
+        in.read(bytes.data() + at, step);
+    }
+}
+
+}  // namespace
 
 ChannelReader::ChannelReader(Reader& in) {
     for (i32 c = 0; c < kCodecChannels; ++c) {
-        const u64 length = read_u64(in);
-        require_bytes_left(in, length);
         std::vector<u8>& bytes = channels_[c];
-        bytes.resize(length);
-        in.read(bytes.data(), length);
+        read_channel_bytes(in, bytes, read_u64(in));
         source_.set(c, bytes.data(), bytes.size());
     }
     try {

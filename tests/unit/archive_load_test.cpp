@@ -8,10 +8,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "archive_test_support.h"
 #include "shell/settings.h"
 #include "storage/block_node_data.h"
+#include "storage/compressed_node_data.h"
+#include "tree/channel_reader.h"
 
 namespace {
 
@@ -218,6 +221,24 @@ TEST_F(ArchiveLoad, RefusedHeadKeepsThePreviousState) {
     expect_same_answers(tree_answers(), before);
 }
 
+// Forgetting the root's own street would leave a tree without a single store
+// and a split without a parent to take its reach from; queries on such a
+// load crashed.
+TEST_F(ArchiveLoad, ForgetLevelOfTheRootStreetIsRefused) {
+    build_solved(kTurnSpot, false, 5, 0, 3);
+    Tree& tree = *g_tree;
+    for (TreeNode& node : tree.nodes) {
+        node.regrets.reset();
+        node.strategy_sums.reset();
+        node.stores_prepared = 0;
+    }
+    tree.forget_level = 2;
+    tree.flags |= kTreeIncomplete;
+    ArchiveOptions options;
+    options.omit_values = true;
+    EXPECT_EQ(load_bytes(write_tree_archive(options)), "ERROR: load_tree invalid file\n");
+}
+
 TEST_F(ArchiveLoad, RootWithoutChildrenIsLinesNotSet) {
     ArchiveLayout at;
     std::vector<u8> bytes = river_archive(1, &at);
@@ -275,6 +296,38 @@ TEST_F(ArchiveLoad, NegativeRegretIsRefused) {
     EXPECT_EQ(load_bytes(bytes), "ERROR: load_tree invalid file\n");
 }
 
+// Coded sums can carry 2^31 and more, which no solver writes (its sums
+// saturate below): a block holding such a sum is refused when the loader
+// decodes it, as a negative sum of an uncompressed store is.
+TEST_F(ArchiveLoad, CompressedSumOutOfRangeIsRefused) {
+    build_solved(kFlopRiverSpot, true, 5, 4, 66);
+    Tree& tree = *g_tree;
+    TreeNode* river = nullptr;
+    for (TreeNode& node : tree.nodes) {
+        if (!river && node.is_decision() && node.street == kStreetRiver) river = &node;
+    }
+    ASSERT_NE(river, nullptr);
+    NodeWorkRecord record;
+    record.tree = &tree;
+    record.node = river;
+    record.turn = 0;
+    u64 totals[2] = {0, 0};
+    walk_count_values(record, BlockStore::strategy_sums, totals);
+    BlockArena* arenas[2] = {nullptr, nullptr};
+    walk_open_blocks(record, arenas, BlockStore::strategy_sums, totals, true);
+    end_block_reads(arenas);
+    auto* sums = dynamic_cast<CompressedNodeData*>(river->strategy_sums.get());
+    ASSERT_NE(sums, nullptr);
+    ASSERT_GT(sums->layout().entry(0, 0).hands, 0u);
+    const_cast<i32*>(sums->open_row_i32(0, 0, 0))[0] = -5;
+    BlockArena* closing[2] = {nullptr, nullptr};
+    walk_close_blocks(record, closing, BlockStore::strategy_sums, true);
+    end_block_writes(closing);
+    ArchiveOptions options;
+    options.omit_values = true;
+    EXPECT_EQ(load_bytes(write_tree_archive(options)), "ERROR: load_tree invalid file\n");
+}
+
 TEST_F(ArchiveLoad, RefusedWhileTheSolverRuns) {
     const std::vector<u8> bytes = river_archive(5);
     run_line("set_threads 1");
@@ -328,6 +381,115 @@ TEST_F(ArchiveLoad, FormatVersionChoosesTurnRiverRegrets) {
         const bool floats =
             dynamic_cast<const FloatBlockNodeData*>(river->regrets.get()) != nullptr;
         EXPECT_EQ(floats, v >= 5);
+    }
+}
+
+// The cached results of the settings, in file order: each player's
+// best-response value and expected value, OOP first, then the mean expected
+// value before the exploitability. An incomplete tree answers calc_results
+// from them.
+TEST_F(ArchiveLoad, CachedResultsInFileOrder) {
+    build_solved(kFlopSpot, true, 5, 0, 3);
+    forget_streets(*g_tree, 2);
+    ArchiveOptions options;
+    options.omit_values = true;
+    ArchiveLayout at;
+    std::vector<u8> bytes = write_tree_archive(options, &at);
+    const f64 cached[6] = {1.0, 2.0, 3.0, 4.0, 5.0, 6.0};
+    std::memcpy(bytes.data() + at.settings + 12, cached, sizeof cached);
+    ASSERT_EQ(load_bytes(bytes), "load_tree ok!\n");
+    EXPECT_EQ(g_tree->mean_ev, 5.0);
+    EXPECT_EQ(run_line("calc_results"),
+              "EV OOP: 52.000\nEV IP: 54.000\nOOP's MES: 51.000\nIP's MES: 53.000\n"
+              "Exploitable for: 6.000\nEND\n");
+}
+
+// The strategy section of a tree whose turns are forgotten, written here for
+// a flop root of three actions: per-mille rows 600 and 500 leave the last
+// action max(1000 - 1100, 0) = 0, and the root plays 600/1100 and 500/1100.
+TEST_F(ArchiveLoad, StrategyRowsLeaveTheRestToTheLastAction) {
+    const ArchiveSpot spot{"Kh 7h 2h", {"0 0 0 0", "50 50 50 50", "100 100 100 100"}, "AK7", "KQ7"};
+    // Enough iterations for the queries to show the strategy played.
+    build_solved(spot, true, 4, 0, 30);
+    forget_streets(*g_tree, 2);
+    ArchiveOptions options;
+    options.version = 4;
+    options.omit_values = true;
+    ArchiveLayout at;
+    std::vector<u8> bytes = write_tree_archive(options, &at);
+    bytes.resize(at.sections);
+    const u32 hands = static_cast<u32>(g_tree->street_data->hands.size());
+    std::vector<SectionArray> rows;
+    for (const TreeNode& node : g_tree->nodes) {
+        if (node.street != kStreetFlop || !node.regrets) continue;
+        for (u32 a = 0; a + 1 < node.action_count(); ++a) {
+            const u32 per_mille = &node != &g_tree->nodes[0] ? 250 : a == 0 ? 600 : 500;
+            rows.push_back({std::vector<u32>(hands, per_mille), true});
+        }
+    }
+    ASSERT_EQ(g_tree->nodes[0].action_count(), 3u);
+    const std::vector<u8> section = coded_section(1, rows);
+    bytes.insert(bytes.end(), section.begin(), section.end());
+    ASSERT_EQ(load_bytes(bytes), "load_tree ok!\n");
+    const std::vector<std::string> lines = output_lines(run_line("show_strategy r:0"));
+    ASSERT_EQ(lines.size(), 4u);
+    const std::vector<f64> range = g_tree->ranges[0];
+    int checked = 0;
+    for (int c = 0; c < kHandCount; ++c) {
+        if (range[c] == 0.0 || (combo_mask_of(c) & g_flop_mask) != 0) continue;
+        EXPECT_NEAR(combo_row(lines[0])[c], 600.0 / 1100.0, 1e-6) << c;
+        EXPECT_NEAR(combo_row(lines[1])[c], 500.0 / 1100.0, 1e-6) << c;
+        EXPECT_EQ(combo_row(lines[2])[c], 0.0) << c;
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+}
+
+// A coded section that its decoder refuses fails the load with the
+// decoder's reason, and the process goes on.
+TEST_F(ArchiveLoad, DecoderFailuresNameTheirReason) {
+    build_solved(kTurnSpot, false, 4, 0, 10);
+    ArchiveOptions options;
+    options.version = 4;
+    options.result_codec = 0;
+    ArchiveLayout at;
+    const std::vector<u8> good = write_tree_archive(options, &at);
+    // Channel 0 of the result section: its length, the codec id, then the
+    // range coder's "Cmpr".
+    const std::size_t id = at.sections + sizeof(u64);
+    std::vector<u8> bytes = good;
+    bytes[id] = 7;
+    EXPECT_EQ(load_bytes(bytes), "ERROR: load_tree unknown codec id\n");
+    bytes = good;
+    bytes[id + 1] = 'X';
+    EXPECT_EQ(load_bytes(bytes), "ERROR: load_tree compressor wrong id\n");
+    EXPECT_EQ(run_line("is_tree_present"), "false\n");
+    EXPECT_EQ(load_bytes(good), "load_tree ok!\n");
+}
+
+// A byte source whose end is not known in advance, as a pipe's.
+class PipeReader final : public Reader {
+public:
+    explicit PipeReader(std::vector<u8> bytes) : bytes_(std::move(bytes)) {}
+    void read(void* buffer, u64 count) override { bytes_.read(buffer, count); }
+    u64 bytes_left() const override { return std::numeric_limits<u64>::max(); }
+
+private:
+    MemoryReader bytes_;
+};
+
+// No file size bounds a channel length read from a pipe: its buffer grows as
+// the bytes come, and a pipe that ends early is a short read, not a terabyte
+// asked of the allocator.
+TEST(ChannelSection, LengthFromAPipeTakesMemoryAsTheBytesCome) {
+    ArchiveBytes section;
+    section.u64v(u64{1} << 40).u8v(2);
+    PipeReader in(section.bytes);
+    try {
+        ChannelReader reader(in);
+        ADD_FAILURE() << "a section longer than its bytes was read";
+    } catch (const IOException& error) {
+        EXPECT_EQ(error.message().rfind("can't read from file (errno ", 0), 0u);
     }
 }
 

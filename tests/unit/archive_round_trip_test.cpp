@@ -183,7 +183,7 @@ TEST_P(ForgottenRoundTrip, KeptStreetsAndRecordsAsWritten) {
     const ForgetCase& c = GetParam();
     build_solved(*c.spot, true, c.version, 0, 70);
     ASSERT_FALSE(HasFatalFailure());
-    forget_streets_for_test(c.level);
+    forget_streets(*g_tree, c.level);
     ArchiveOptions options;
     options.version = c.version;
     options.result_codec = c.codec;

@@ -18,7 +18,7 @@
 #include "queries/node_path.h"
 #include "query_test_support.h"
 #include "shell/command_reply.h"
-#include "solver/results.h"
+#include "solver/forget_streets.h"
 #include "solver/solve_reset.h"
 #include "solver/solver_pass.h"
 #include "storage/block_walks.h"
@@ -152,51 +152,6 @@ protected:
         QueryTest::TearDown();
     }
 };
-
-// Forgets the streets from `level` on as the forget command does: an
-// evaluation leaves its values in the result records of the chance-opened
-// nodes, the reach of both players at the forget level goes into arrays 0
-// and 1 scaled to sum 200, and the stores of the forgotten streets go.
-inline void forget_streets_for_test(i32 level) {
-    Tree& tree = *g_tree;
-    store_results_summary(tree, measure_tree(tree));
-    NodeWorkRecord root;
-    root.tree = &tree;
-    root.node = &tree.nodes[0];
-    root.turn = tree.root_board_index;
-    root.river = tree.root_river_index;
-    for (int p = 0; p < 2; ++p) {
-        DoubleArray& reach = p == 0 ? root.second_reach : root.opponent_reach;
-        const std::vector<f64>& weights = tree.root_weights.weights[p];
-        reach.resize(static_cast<i32>(weights.size()));
-        for (std::size_t h = 0; h < weights.size(); ++h) reach.data[h] = weights[h];
-    }
-    NodeWorkRecords records;
-    allocate_node_work_records(root, static_cast<u32>(level), records);
-    for (const auto& w : records) {
-        NodeResultRecord& r = w->node->results[level == 3 ? static_cast<std::size_t>(w->turn) : 0];
-        for (int p = 0; p < 2; ++p) {
-            const DoubleArray& reach = p == 0 ? w->second_reach : w->opponent_reach;
-            f64 sum = 0.0;
-            for (i32 h = 0; h < reach.count; ++h) sum += reach.data ? reach.data[h] : 0.0;
-            r.arrays[p].resize(reach.count);
-            for (i32 h = 0; h < reach.count; ++h) {
-                const f64 x = reach.data ? reach.data[h] : 0.0;
-                r.arrays[p].data[h] = sum > 0x1p-52 ? x * (200.0 / sum) : x;
-            }
-            r.reach_recomputable[p] = 1;
-        }
-        r.reach_frozen = 1;
-    }
-    for (TreeNode& node : tree.nodes) {
-        if (static_cast<i32>(node.street) < level) continue;
-        node.regrets.reset();
-        node.strategy_sums.reset();
-        node.stores_prepared = 0;
-    }
-    tree.flags = (tree.flags | kTreeIncomplete) & ~kTreeNew;
-    tree.forget_level = level;
-}
 
 // Every result record of the tree, arrays as plain vectors; the records of
 // nodes on streets above `kept_street` read as empty, as an archive that

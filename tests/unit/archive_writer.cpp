@@ -25,7 +25,7 @@ namespace {
 void write_line_node(ArchiveBytes& out, const LineTreeNode& node) {
     out.u32v(node.player).i32v(node.street_offset).i32v(node.bet_count).i32v(node.index);
     out.f64v(node.amount).f64v(node.committed[0]).f64v(node.committed[1]);
-    out.i32v(static_cast<i32>(node.children.size()));
+    out.length(static_cast<i32>(node.children.size()), "child count");
     for (const auto& [key, child] : node.children) {
         out.f64v(key);
         write_line_node(out, *child);
@@ -48,7 +48,7 @@ i16 fixed_point(f64 x) {
 
 void write_array(ArchiveBytes& out, const DoubleArray& a, i32 v) {
     const i32 n = a.count;
-    out.i32v(n);
+    out.length(n, "array count");
     for (i32 h = 0; h < n; ++h) {
         const f64 x = a.data ? a.data[h] : 0.0;
         if (v < 2) {
@@ -105,8 +105,9 @@ void write_arena(ArchiveBytes& out, const BlockArena* arena, u32 mode) {
     if (mode == 1) {
         const auto* packed = static_cast<const PackedArena*>(arena);
         const i64 length = packed ? packed->write_mark() : 0;
-        out.i32v(static_cast<i32>(length)).put(packed ? packed->region().reserved : i64{0});
-        out.put(length);
+        out.length(static_cast<i32>(length), "write mark");
+        out.length(packed ? packed->region().reserved : i64{0}, "reservation");
+        out.length(length, "arena length");
         if (length > 0) out.put_bytes(packed->region().base, static_cast<std::size_t>(length));
         return;
     }
@@ -114,10 +115,11 @@ void write_arena(ArchiveBytes& out, const BlockArena* arena, u32 mode) {
     i64 length = 0;
     for (i32 c = 0; c < kCodecChannels; ++c) {
         const u32 size = coded ? static_cast<u32>(coded->joined_size(c)) : 0;
-        out.u32v(size).u32v(size);
+        out.length(size, "channel size").length(size, "channel position");
         length += size;
     }
-    out.put(coded ? coded->region().reserved : i64{0}).put(length);
+    out.length(coded ? coded->region().reserved : i64{0}, "reservation");
+    out.length(length, "arena length");
     if (length > 0) out.put_bytes(coded->region().base, static_cast<std::size_t>(length));
 }
 
@@ -155,7 +157,8 @@ void write_store(ArchiveBytes& out, NodeDataBase& store, i32 v) {
             std::vector<u8> packed(static_cast<std::size_t>(packed_u16_row_max_bytes(hands)) + 8);
             const u8* end = pack_u16_row(packed.data(), row, hands);
             const auto length = static_cast<i16>(end - packed.data());
-            out.put(length).put_bytes(packed.data(), static_cast<std::size_t>(length));
+            out.length(length, "row length")
+                .put_bytes(packed.data(), static_cast<std::size_t>(length));
         });
     }
     if (auto* c = dynamic_cast<CompressedNodeData*>(&store)) return write_compressed(out, *c);
@@ -233,6 +236,18 @@ std::vector<SectionArray> strategy_arrays(Tree& tree) {
     return arrays;
 }
 
+// A coded section, with the lengths of its 24 channels noted.
+void put_section(ArchiveBytes& out, const std::vector<u8>& section, const char* what) {
+    std::size_t at = 0;
+    for (i32 c = 0; c < kCodecChannels; ++c) {
+        u64 length = 0;
+        std::memcpy(&length, section.data() + at, sizeof length);
+        out.lengths.push_back({out.bytes.size() + at, sizeof length, what});
+        at += sizeof length + length;
+    }
+    out.put_bytes(section.data(), section.size());
+}
+
 }  // namespace
 
 std::vector<u8> write_tree_archive(const ArchiveOptions& options, ArchiveLayout* layout) {
@@ -269,21 +284,26 @@ std::vector<u8> write_tree_archive(const ArchiveOptions& options, ArchiveLayout*
         if (node.regrets) write_store(out, *node.regrets, v);
         if (node.strategy_sums) write_store(out, *node.strategy_sums, v);
     }
-    if (v < 4) return out.bytes;
+    if (v < 4) {
+        at.lengths = std::move(out.lengths);
+        return out.bytes;
+    }
     at.counts = out.bytes.size();
     for_each_written_record(tree, v, [&](const NodeResultRecord& r) {
-        for (int a = 2; a < 6; ++a) out.u32v(static_cast<u32>(std::max(r.arrays[a].count, 0)));
+        for (int a = 2; a < 6; ++a) {
+            out.length(static_cast<u32>(std::max(r.arrays[a].count, 0)), "value count");
+        }
     });
     at.sections = out.bytes.size();
     if (!options.omit_values) {
-        const std::vector<u8> section = coded_section(options.result_codec, result_arrays(tree, v));
-        out.put_bytes(section.data(), section.size());
+        put_section(out, coded_section(options.result_codec, result_arrays(tree, v)),
+                    "result channel length");
     }
     if (forgotten(tree)) {
-        const std::vector<u8> section =
-            coded_section(options.strategy_codec, strategy_arrays(tree));
-        out.put_bytes(section.data(), section.size());
+        put_section(out, coded_section(options.strategy_codec, strategy_arrays(tree)),
+                    "strategy channel length");
     }
+    at.lengths = std::move(out.lengths);
     return out.bytes;
 }
 

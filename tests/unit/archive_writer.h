@@ -11,6 +11,14 @@
 
 #include "platform/int_types.h"
 
+// A length or count field of a written archive: where it stands, its width
+// in bytes and what it counts ("child count", "row length", ...).
+struct LengthField {
+    std::size_t offset;
+    std::size_t width;
+    std::string what;
+};
+
 // Little-endian byte sink.
 class ArchiveBytes {
 public:
@@ -20,6 +28,12 @@ public:
         bytes.resize(at + sizeof value);
         std::memcpy(bytes.data() + at, &value, sizeof value);
         return *this;
+    }
+    // A length or count field, noted in `lengths`.
+    template <class T>
+    ArchiveBytes& length(T value, const char* what) {
+        lengths.push_back({bytes.size(), sizeof value, what});
+        return put(value);
     }
     ArchiveBytes& put_bytes(const void* data, std::size_t n) {
         const std::size_t at = bytes.size();
@@ -34,6 +48,7 @@ public:
     ArchiveBytes& f64v(f64 v) { return put(v); }
 
     std::vector<u8> bytes;
+    std::vector<LengthField> lengths;
 };
 
 struct ArchiveOptions {
@@ -55,6 +70,8 @@ struct ArchiveLayout {
     std::size_t node_part = 0;  // after the iteration counter
     std::size_t counts = 0;     // version 4 on
     std::size_t sections = 0;   // version 4 on
+    // Every length and count field, in file order.
+    std::vector<LengthField> lengths;
 };
 
 // The current tree (`g_tree`, whose data-format version should be the
@@ -72,5 +89,6 @@ struct SectionArray {
 std::vector<u8> coded_section(u8 codec, const std::vector<SectionArray>& arrays);
 
 void write_bytes_file(const std::string& path, const std::vector<u8>& bytes);
-// A path in the temporary folder, unique to the running test and `name`.
+// A path in the temporary folder, unique to the process, the running test
+// and `name`.
 std::string temp_archive_path(const std::string& name);

@@ -160,17 +160,7 @@ std::vector<i32> path_to_root(const Tree& tree, const TreeNode& target) {
 }
 
 ReachPair reach_at_node(Tree& tree, const EvQueryContext& request) {
-    NodeWorkRecord root;
-    root.tree = &tree;
-    root.node = &tree.nodes[0];
-    root.turn = tree.root_board_index;
-    root.river = tree.root_river_index;
-    const std::vector<f64>& oop = tree.root_weights.weights[0];
-    const std::vector<f64>& ip = tree.root_weights.weights[1];
-    root.second_reach.resize(static_cast<i32>(oop.size()));
-    std::copy(oop.begin(), oop.end(), root.second_reach.data);
-    root.opponent_reach.resize(static_cast<i32>(ip.size()));
-    std::copy(ip.begin(), ip.end(), root.opponent_reach.data);
+    NodeWorkRecord root = root_work_record(tree);
     ReachPair out;
     ReachWalk walk(request.node, SplitIndex{request.turn, request.river},
                    path_to_root(tree, *request.node));

@@ -73,26 +73,6 @@ void free_stores_from(Tree& tree, i32 level) {
     tree.all_stores_prepared = 0;
 }
 
-// One record per node that opens street `level` (and per turn board above
-// it at the river), carrying IP's reach as the opponent reach and OOP's as
-// the second reach, under the average strategies of the streets above.
-NodeWorkRecords split_records(Tree& tree, i32 level) {
-    NodeWorkRecord root;
-    root.tree = &tree;
-    root.node = &tree.nodes[0];
-    root.turn = tree.root_board_index;
-    root.river = tree.root_river_index;
-    const std::vector<f64>& oop = tree.root_weights.weights[0];
-    const std::vector<f64>& ip = tree.root_weights.weights[1];
-    root.opponent_reach.resize(static_cast<i32>(ip.size()));
-    std::copy(ip.begin(), ip.end(), root.opponent_reach.data);
-    root.second_reach.resize(static_cast<i32>(oop.size()));
-    std::copy(oop.begin(), oop.end(), root.second_reach.data);
-    NodeWorkRecords records;
-    allocate_node_work_records(root, static_cast<u32>(level), records);
-    return records;
-}
-
 void freeze_player_reach(NodeResultRecord& result, int player, const DoubleArray& reach,
                          f64 threshold) {
     DoubleArray& stored = result.arrays[player];
@@ -128,7 +108,7 @@ void forget(Tree& tree, i32 level, std::vector<std::unique_ptr<NodeResultRecord>
     const PassLock lock;
     const bool keep_stores = backup != nullptr;
     if (!keep_stores) free_stores_from(tree, level);
-    freeze_reach(level, split_records(tree, level), backup);
+    freeze_reach(level, street_work_records(tree, static_cast<u32>(level)), backup);
     if (keep_stores) return;
     store_tree_flags(tree, (load_tree_flags(tree) & ~kTreeNew) | kTreeIncomplete);
     tree.forget_level = level;

@@ -27,23 +27,6 @@ struct SplitStart {
     DoubleArray reach[2];
 };
 
-NodeWorkRecords split_records(Tree& tree, i32 street) {
-    NodeWorkRecord root;
-    root.tree = &tree;
-    root.node = &tree.nodes[0];
-    root.turn = tree.root_board_index;
-    root.river = tree.root_river_index;
-    const std::vector<f64>& oop = tree.root_weights.weights[0];
-    const std::vector<f64>& ip = tree.root_weights.weights[1];
-    root.opponent_reach.resize(static_cast<i32>(ip.size()));
-    std::copy(ip.begin(), ip.end(), root.opponent_reach.data);
-    root.second_reach.resize(static_cast<i32>(oop.size()));
-    std::copy(oop.begin(), oop.end(), root.second_reach.data);
-    NodeWorkRecords records;
-    allocate_node_work_records(root, static_cast<u32>(street), records);
-    return records;
-}
-
 NodeResultRecord* result_of(TreeNode& node, i32 street, i32 turn) {
     const i32 index = street == static_cast<i32>(kStreetRiver) ? turn : 0;
     if (index < 0 || static_cast<std::size_t>(index) >= node.results.size()) return nullptr;
@@ -184,7 +167,7 @@ private:
 void solver_solve_splits(Tree& tree, i32 street) {
     // No store of the street may be missing while its splits are walked.
     if (!rebuild_missing_stores(tree) || !prepare_node_stores(tree)) throw std::bad_alloc();
-    const NodeWorkRecords records = split_records(tree, street);
+    const NodeWorkRecords records = street_work_records(tree, static_cast<u32>(street));
 
     const PassLock lock;
     tree.pass_mode = kPassUpdate;

@@ -1,5 +1,6 @@
 #include "storage/block_walks.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -240,4 +241,31 @@ void end_block_writes(BlockArena* const arenas[2]) {
 
 void allocate_node_work_records(NodeWorkRecord& record, u32 street, NodeWorkRecords& out) {
     collect_records(record, street, out);
+}
+
+namespace {
+
+void copy_weights(DoubleArray& out, const std::vector<f64>& weights) {
+    out.resize(static_cast<i32>(weights.size()));
+    std::copy(weights.begin(), weights.end(), out.data);
+}
+
+}  // namespace
+
+NodeWorkRecord root_work_record(Tree& tree) {
+    NodeWorkRecord root;
+    root.tree = &tree;
+    root.node = &tree.nodes[0];
+    root.turn = tree.root_board_index;
+    root.river = tree.root_river_index;
+    copy_weights(root.opponent_reach, tree.root_weights.weights[1]);
+    copy_weights(root.second_reach, tree.root_weights.weights[0]);
+    return root;
+}
+
+NodeWorkRecords street_work_records(Tree& tree, u32 street) {
+    NodeWorkRecord root = root_work_record(tree);
+    NodeWorkRecords records;
+    allocate_node_work_records(root, street, records);
+    return records;
 }

@@ -76,3 +76,11 @@ void end_block_writes(BlockArena* const arenas[2]);
 // must have their stores, prepared by `allocate`. The record's arrays
 // are lent to the walk and are back in place when it returns.
 void allocate_node_work_records(NodeWorkRecord& record, u32 street, NodeWorkRecords& out);
+
+// The record of the tree's root with the root weights as reaches: IP's as the
+// opponent reach, OOP's as the second reach.
+NodeWorkRecord root_work_record(Tree& tree);
+
+// The records of the first decision nodes of `street`, walked from the root
+// record under the average strategies of the streets above.
+NodeWorkRecords street_work_records(Tree& tree, u32 street);

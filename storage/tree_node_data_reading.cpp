@@ -184,11 +184,6 @@ void copy_scaled(DoubleArray& out, const DoubleArray& reach) {
     for (i32 h = 0; h < reach.count; ++h) out.data[h] = reach.data[h] * scale;
 }
 
-void copy_values(DoubleArray& out, const std::vector<f64>& values) {
-    out.resize(static_cast<i32>(values.size()));
-    for (std::size_t i = 0; i < values.size(); ++i) out.data[i] = values[i];
-}
-
 NodeDataBase* store_of(TreeNode& node, BlockStore kind) {
     return kind == BlockStore::regrets ? node.regrets.get() : node.strategy_sums.get();
 }
@@ -310,15 +305,7 @@ void read_tree_node_data(Tree& tree, Reader& in, bool values_omitted) {
 }
 
 void restore_omitted_results(Tree& tree, i32 forget_level) {
-    NodeWorkRecord root;
-    root.tree = &tree;
-    root.node = &tree.nodes[0];
-    root.turn = tree.root_board_index;
-    root.river = tree.root_river_index;
-    copy_values(root.opponent_reach, tree.root_weights.weights[1]);
-    copy_values(root.second_reach, tree.root_weights.weights[0]);
-    NodeWorkRecords records;
-    allocate_node_work_records(root, static_cast<u32>(forget_level), records);
+    const NodeWorkRecords records = street_work_records(tree, static_cast<u32>(forget_level));
     for (const auto& w : records) {
         const std::size_t k = forget_level == kStreetRiver ? static_cast<std::size_t>(w->turn) : 0;
         if (k >= w->node->results.size()) continue;

@@ -89,8 +89,6 @@ public:
     // The same in 16-bit arithmetic: every codec decodes 32-bit codes and
     // narrows, which gives back exactly the 16-bit values that were written.
     u32 decode_u16(u16* out, const u16* ref, i32 n);
-    bool undoes_deltas() const { return true; }
-    bool checked() const { return checked_; }
 
 protected:
     // The codec's own part: the next array's n zigzag codes and its flag.

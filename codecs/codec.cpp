@@ -13,30 +13,44 @@ const CodecKernels& codec_kernels() {
     return chosen;
 }
 
+namespace {
+
 // n above the hand count is a caller's fault on data the process wrote, and
 // a hostile length on data from outside.
-bool CodecReader::array_length_ok(i32 n) const {
+bool array_length_ok(i32 n, bool checked) {
     if (n > kCodecMaxValues) {
-        if (checked_) throw CodecError("array too long");
+        if (checked) throw CodecError("array too long");
         fail();
     }
     return n > 0;
 }
 
-u32 CodecReader::decode_u32(u32* out, const u32* ref, i32 n) {
-    if (!array_length_ok(n)) return 0;
+template <class T, class Build>
+void write_array(CodecWriter* writer, const T* values, const T* ref, i32 n, Build build) {
+    if (!array_length_ok(n, false)) return;
+    alignas(32) u32 a[kCodecMaxValues];
+    alignas(32) u32 b[kCodecMaxValues];
+    const u32 flag = build(values, ref, n, a, b);
+    writer->encode(flag ? b : a, n, flag);
+}
+
+}  // namespace
+
+template <class T, class Restore>
+u32 CodecReader::decode(T* out, const T* ref, i32 n, Restore restore) {
+    if (!array_length_ok(n, checked_)) return 0;
     alignas(32) u32 codes[kCodecMaxValues];
     const u32 flag = read_codes(codes, n);
-    codec_kernels().restore_u32(codes, ref, flag, n, out);
+    restore(codes, ref, flag, n, out);
     return flag;
 }
 
+u32 CodecReader::decode_u32(u32* out, const u32* ref, i32 n) {
+    return decode(out, ref, n, codec_kernels().restore_u32);
+}
+
 u32 CodecReader::decode_u16(u16* out, const u16* ref, i32 n) {
-    if (!array_length_ok(n)) return 0;
-    alignas(32) u32 codes[kCodecMaxValues];
-    const u32 flag = read_codes(codes, n);
-    codec_kernels().restore_u16(codes, ref, flag, n, out);
-    return flag;
+    return decode(out, ref, n, codec_kernels().restore_u16);
 }
 
 void CodecReader::damaged() const {
@@ -80,11 +94,6 @@ CodecReader* create_decoder(ChannelFn fn, void* context, bool checked) {
     }
 }
 
-bool array_length_ok(i32 n) {
-    if (n > kCodecMaxValues) fail();
-    return n > 0;
-}
-
 }  // namespace
 
 CodecReader* codec_create_decoder(ChannelFn fn, void* context) {
@@ -96,19 +105,11 @@ CodecReader* codec_create_checked_decoder(ChannelFn fn, void* context) {
 }
 
 void codec_write_u32_array(CodecWriter* writer, const u32* values, const u32* ref, i32 n) {
-    if (!array_length_ok(n)) return;
-    alignas(32) u32 a[kCodecMaxValues];
-    alignas(32) u32 b[kCodecMaxValues];
-    const u32 flag = codec_kernels().build_rows_u32(values, ref, n, a, b);
-    writer->encode(flag ? b : a, n, flag);
+    write_array(writer, values, ref, n, codec_kernels().build_rows_u32);
 }
 
 void codec_write_u16_array(CodecWriter* writer, const u16* values, const u16* ref, i32 n) {
-    if (!array_length_ok(n)) return;
-    alignas(32) u32 a[kCodecMaxValues];
-    alignas(32) u32 b[kCodecMaxValues];
-    const u32 flag = codec_kernels().build_rows_u16(values, ref, n, a, b);
-    writer->encode(flag ? b : a, n, flag);
+    write_array(writer, values, ref, n, codec_kernels().build_rows_u16);
 }
 
 void codec_read_u32_array(CodecReader* reader, u32* out, const u32* ref, i32 n) {

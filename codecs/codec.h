@@ -97,7 +97,8 @@ protected:
     [[noreturn]] void damaged() const;
 
 private:
-    bool array_length_ok(i32 n) const;
+    template <class T, class Restore>
+    u32 decode(T* out, const T* ref, i32 n, Restore restore);
 
     bool checked_;
 };

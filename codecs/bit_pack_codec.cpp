@@ -13,7 +13,7 @@ constexpr u32 kBlockNibbles = 2 * kBitPackBlockBytes;
 }  // namespace
 
 BitPackEncoder::BitPackEncoder(ChannelCallback callback, CodecStats* stats)
-    : callback_(callback), stats_(stats ? stats : &own_stats_) {}
+    : CodecWriter(stats), callback_(callback) {}
 
 BitPackEncoder::~BitPackEncoder() {
     if (bit_position_ != 0) callback_.put(kBitChannel, bits_, kBitPackBlockBytes);
@@ -57,7 +57,7 @@ void BitPackEncoder::put_value(u32 s) {
         put_byte(s);
         return;
     }
-    if (static_cast<i32>(s) > stats_->max_value) stats_->max_value = static_cast<i32>(s);
+    stats().raise_max_value(s);
     put_byte(255);
     const u32 word = s < 65535 ? s : 0xFFFF;
     put_byte(word & 0xFF);
@@ -80,9 +80,7 @@ void BitPackEncoder::put_group(const u32* codes, i32 size) {
 void BitPackEncoder::encode(const u32* codes, i32 n, u32 flag) {
     put_bit(flag != 0);
     for (i32 i = 0; i < n; i += 8) put_group(codes + i, n - i < 8 ? n - i : 8);
-    stats_->raw_bytes += 4 * static_cast<u64>(n);
-    stats_->arrays += 1;
-    stats_->reference_arrays += flag != 0;
+    stats().count_array(n, flag);
 }
 
 BitPackDecoder::BitPackDecoder(ChannelCallback callback, bool checked)

@@ -32,8 +32,6 @@ private:
     u8 bits_[kBitPackBlockBytes] = {};
     u8 nibbles_[kBitPackBlockBytes] = {};
     u8 bytes_[kBitPackBlockBytes] = {};
-    CodecStats own_stats_;
-    CodecStats* stats_;
 };
 
 class BitPackDecoder : public CodecReader {

@@ -58,6 +58,16 @@ struct CodecStats {
     // count only the codes that leave their one-byte form (code - 1 >= 255).
     i32 max_value = 0;
     u32 arrays = 0;
+
+    // One more array of n values; flag set when coded against its reference row.
+    void count_array(i32 n, u32 flag) {
+        raw_bytes += 4 * static_cast<u64>(n);
+        arrays += 1;
+        reference_arrays += flag != 0;
+    }
+    void raise_max_value(u32 w) {
+        if (static_cast<i32>(w) > max_value) max_value = static_cast<i32>(w);
+    }
 };
 
 // What a checked reader throws: "unknown codec id", "compressor wrong id",
@@ -71,9 +81,20 @@ public:
 class CodecWriter {
 public:
     virtual ~CodecWriter() = default;
+    CodecWriter(const CodecWriter&) = delete;
+    CodecWriter& operator=(const CodecWriter&) = delete;
     // One array of n zigzag codes; flag 1 when they are deltas against the
     // reference row, else 0.
     virtual void encode(const u32* codes, i32 n, u32 flag) = 0;
+
+protected:
+    // Without the caller's stats the writer counts into its own.
+    explicit CodecWriter(CodecStats* stats = nullptr) : stats_(stats ? stats : &own_stats_) {}
+    CodecStats& stats() { return *stats_; }
+
+private:
+    CodecStats* stats_;
+    CodecStats own_stats_;
 };
 
 class CodecReader {

@@ -29,7 +29,7 @@ FseChannelSink::~FseChannelSink() {
 
 void FseChannelSink::put_escape(u32 context, u32 w) {
     put(kFirstContextChannel + context, 255);
-    if (static_cast<i32>(w) > stats_->max_value) stats_->max_value = static_cast<i32>(w);
+    stats_->raise_max_value(w);
     if (w < 65535) {
         put(kEscapeLowChannel, w & 0xFF);
         put(kEscapeHighChannel, w >> 8);
@@ -64,15 +64,12 @@ void FseChannelSink::flush(u32 channel) {
 }
 
 FseChannelEncoder::FseChannelEncoder(ChannelCallback callback, CodecStats* stats)
-    : sink_(callback, stats ? stats : &own_stats_), kernels_(codec_kernels()) {}
+    : CodecWriter(stats), sink_(callback, &this->stats()), kernels_(codec_kernels()) {}
 
 void FseChannelEncoder::encode(const u32* codes, i32 n, u32 flag) {
     sink_.put(kFlagChannel, flag);
     kernels_.fse_encode_codes(sink_, codes, n);
-    CodecStats& stats = sink_.stats();
-    stats.raw_bytes += 4 * static_cast<u64>(n);
-    stats.arrays += 1;
-    stats.reference_arrays += flag != 0;
+    stats().count_array(n, flag);
 }
 
 FseChannelDecoder::FseChannelDecoder(ChannelCallback callback, bool checked)

@@ -22,7 +22,6 @@ public:
     void encode(const u32* codes, i32 n, u32 flag) override;
 
 private:
-    CodecStats own_stats_;  // when the caller keeps none
     FseChannelSink sink_;
     const CodecKernels& kernels_;
 };

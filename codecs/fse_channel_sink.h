@@ -35,8 +35,6 @@ public:
     // context channel, then the value on the escape channels.
     void put_escape(u32 context, u32 w);
 
-    CodecStats& stats() { return *stats_; }
-
 private:
     void flush(u32 channel);
 

@@ -83,7 +83,7 @@ CmprModel::CmprModel()
 
 CmprEncoder::CmprEncoder(ChannelCallback callback, const u64* histogram, u64* gather,
                          CodecStats* stats)
-    : callback_(callback), gather_(gather), stats_(stats ? stats : &own_stats_) {
+    : CodecWriter(stats), callback_(callback), gather_(gather) {
     callback_.put(0, kMagic, 4);
     i64 counts[256] = {};
     u8 header[256 * 8] = {};
@@ -138,10 +138,11 @@ void CmprEncoder::encode_bit(u16& probability, u32 bit) {
 
 void CmprEncoder::encode_value(u32 v, u32 flag) {
     if (gather_) gather_[std::min(v - 1, 255u)] += 1;
-    stats_->value_sum += v;
-    if (static_cast<i32>(v - 1) > stats_->max_value) stats_->max_value = static_cast<i32>(v - 1);
+    CodecStats& counts = stats();
+    counts.value_sum += v;
+    counts.raise_max_value(v - 1);
     const u32 s = v < 1024 ? v - 1 : kEscapeSymbol;
-    (v < 1024 ? stats_->tree_values : stats_->escaped_values) += 1;
+    (v < 1024 ? counts.tree_values : counts.escaped_values) += 1;
     u16* row = symbol_row(model_, flag, symbol_context_);
     u32 node = 0;
     u32 lo = 0;
@@ -183,8 +184,8 @@ void CmprEncoder::encode_block(const u32* codes, i32 size, u32 flag) {
     const u32 bit = any != 0;
     encode_bit(model_.block[flag << 12 | block_history_], bit);
     block_history_ = ((block_history_ << 1) | bit) & 0xFFF;
-    stats_->blocks += 1;
-    stats_->zero_blocks += bit ^ 1;
+    stats().blocks += 1;
+    stats().zero_blocks += bit ^ 1;
     if (!bit) return;
     for (i32 j = 0; j < size; ++j) {
         const u32 nonzero = codes[j] != 0;
@@ -201,9 +202,7 @@ void CmprEncoder::encode(const u32* codes, i32 n, u32 flag) {
     symbol_context_ = kFirstContext;
     encode_bit(model_.flag, flag);
     for (i32 i = 0; i < n; i += 16) encode_block(codes + i, std::min(16, n - i), flag);
-    stats_->raw_bytes += 4 * static_cast<u64>(n);
-    stats_->arrays += 1;
-    stats_->reference_arrays += flag;
+    stats().count_array(n, flag);
 }
 
 CmprDecoder::CmprDecoder(ChannelCallback callback, bool checked)

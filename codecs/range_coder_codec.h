@@ -64,8 +64,6 @@ private:
     u32 symbol_context_ = 1022;
     SymbolTree tree_;
     u64* gather_;
-    CodecStats own_stats_;
-    CodecStats* stats_;
 };
 
 class CmprDecoder : public CodecReader {

@@ -4,7 +4,8 @@
 
 namespace {
 
-constexpr i64 kSetBytes = 24 * static_cast<i64>(kChannelBlockBytes) + kChannelScratchBytes;
+constexpr i64 kSetBytes =
+    kCodecChannels * static_cast<i64>(kChannelBlockBytes) + kChannelScratchBytes;
 // More than any thread holds at once (a river chance node keeps a reader or
 // writer per store kind and player open).
 constexpr std::size_t kKeptSets = 8;

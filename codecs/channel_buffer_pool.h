@@ -8,11 +8,12 @@
 // it; each thread keeps a few sets and frees the rest.
 #pragma once
 
-#include "platform/int_types.h"
+#include "codecs/codec.h"
+#include "codecs/fse/fse.h"
 
 constexpr i32 kChannelBlockBytes = 65536;
-// FSE_compressBound(65536): the largest coded block a channel can hold.
-constexpr i32 kChannelScratchBytes = kChannelBlockBytes + (kChannelBlockBytes >> 7) + 512;
+// The largest coded block a channel can hold.
+constexpr i32 kChannelScratchBytes = static_cast<i32>(FSE_compressBound(kChannelBlockBytes));
 
 class ChannelBufferLease {
 public:
@@ -23,7 +24,7 @@ public:
 
     // Channel c's block, c in 0..23; then the scratch.
     u8* channel(i32 c) const { return memory_ + static_cast<i64>(c) * kChannelBlockBytes; }
-    u8* scratch() const { return memory_ + 24 * static_cast<i64>(kChannelBlockBytes); }
+    u8* scratch() const { return memory_ + kCodecChannels * static_cast<i64>(kChannelBlockBytes); }
 
 private:
     u8* memory_;

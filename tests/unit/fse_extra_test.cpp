@@ -14,10 +14,6 @@ namespace {
 
 using namespace fse_test;
 
-i64 as_signed(u64 result) {
-    return static_cast<i64>(result);
-}
-
 u64 compress2(const Bytes& src, u32 max_symbol, u32 table_log, Bytes* block = nullptr) {
     Bytes out(FSE_compressBound(src.size()));
     const u64 r =

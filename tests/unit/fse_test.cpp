@@ -19,10 +19,6 @@ namespace {
 
 using namespace fse_test;
 
-i64 as_signed(u64 result) {
-    return static_cast<i64>(result);
-}
-
 struct Variant {
     std::string name;
     const FseCompressKernels* kernels;

@@ -12,6 +12,11 @@ namespace fse_test {
 
 using Bytes = std::vector<u8>;
 
+// A result as the signed number its error code reads as (-1 to -7).
+inline i64 as_signed(u64 result) {
+    return static_cast<i64>(result);
+}
+
 // FNV-1a over 32 bits.
 inline u32 fnv1a(const u8* p, u64 n) {
     u32 h = 0x811c9dc5u;

@@ -26,10 +26,6 @@ namespace {
 using namespace fse_test;
 using Table = std::vector<HUF_CElt>;
 
-i64 as_signed(u64 result) {
-    return static_cast<i64>(result);
-}
-
 std::vector<u32> histogram(const Bytes& src) {
     std::vector<u32> count(256, 0);
     for (u8 b : src) ++count[b];

@@ -88,12 +88,7 @@ static bool build_body(u8* pixels, u64 n, i64 first, i64 last, i64 split, i64 di
     if (node == 0 || node >= entries || split <= first || split >= last) return false;
     const u32 c = widest_component(pixels, n);
     const u64 k = static_cast<u64>(split - first) * n / static_cast<u64>(last - first);
-    if (n > 1) {
-        swap_records(pixels, n / 2, n - 1);
-        const u64 p = partition_records(pixels, 0, n, c);
-        if (p > k) select_records(pixels, 0, p, c, k);
-        if (p < k) select_records(pixels, p + 1, n, c, k);
-    }
+    select_records(pixels, 0, n, c, k);
     tree.split_component[node] = static_cast<u8>(c);
     tree.split_value[node] = pixels[4 * k + c];
     const bool left = build_body(pixels, k, first, split, split - distance, distance / 2, 2 * node,

@@ -210,8 +210,8 @@ CmprDecoder::CmprDecoder(ChannelCallback callback, bool checked)
     char magic[4];
     callback_.get(0, magic, 4);
     if (std::memcmp(magic, kMagic, 4) != 0) throw CodecError("compressor wrong id");
-    std::unique_ptr<u8[]> header(new u8[256 * 8]);
-    callback_.get(0, header.get(), 256 * 8);
+    u8 header[256 * 8];
+    callback_.get(0, header, sizeof header);
     i64 counts[256];
     for (i32 b = 0; b < 256; ++b) {
         u64 count = 0;

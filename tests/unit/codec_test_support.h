@@ -30,6 +30,18 @@ inline ChannelBytes write_stream(i32 id, const std::function<void(CodecWriter*)>
     return bytes;
 }
 
+// Hands arrays of codes straight to codec `id` (no front end), each with `flag`.
+inline ChannelBytes encode_codes(i32 id, const std::vector<std::vector<u32>>& arrays,
+                                 CodecStats* stats = nullptr, u32 flag = 0) {
+    return write_stream(
+        id,
+        [&](CodecWriter* w) {
+            for (const auto& codes : arrays)
+                w->encode(codes.data(), static_cast<i32>(codes.size()), flag);
+        },
+        stats);
+}
+
 // Values that reach every code form: small steps, the one-byte and escape
 // thresholds of each codec, and full 32-bit values.
 inline std::vector<u32> random_row(std::mt19937& gen, i32 n, u32 limit = 0xFFFFFFFFu) {

@@ -16,17 +16,7 @@ namespace {
 
 using Bytes = std::vector<u8>;
 
-// Encodes arrays of codes directly (no front end) with flag 0.
-ChannelBytes encode_codes(const std::vector<std::vector<u32>>& arrays,
-                          CodecStats* stats = nullptr) {
-    return codec_test::write_stream(
-        2,
-        [&](CodecWriter* w) {
-            for (const auto& codes : arrays)
-                w->encode(codes.data(), static_cast<i32>(codes.size()), 0);
-        },
-        stats);
-}
+using codec_test::encode_codes;
 
 // The bytes of a channel that holds one raw (C = 0) or one-byte (C = 1) block.
 Bytes payload(const ChannelBytes& bytes, int channel) {
@@ -61,19 +51,19 @@ TEST(FseChannelCodec, RepeatedBytesMakeOneByteBlocks) {
 
 TEST(FseChannelCodec, EscapedCodes) {
     CodecStats stats;
-    const ChannelBytes bytes = encode_codes({{600}}, &stats);
+    const ChannelBytes bytes = encode_codes(2, {{600}}, &stats);
     EXPECT_EQ(payload(bytes, 2), Bytes{0xFF});
     EXPECT_EQ(payload(bytes, 18), Bytes{0x57});
     EXPECT_EQ(payload(bytes, 19), Bytes{0x02});
     EXPECT_EQ(stats.max_value, 599);
 
     // code - 1 = 254 still fits one byte; 255 escapes with 0xFF, 0x00.
-    const ChannelBytes edge = encode_codes({{255}, {256}});
+    const ChannelBytes edge = encode_codes(2, {{255}, {256}});
     EXPECT_EQ(payload(edge, 2), (Bytes{0xFE, 0xFF}));
     EXPECT_EQ(payload(edge, 18), Bytes{0xFF});
     EXPECT_EQ(payload(edge, 19), Bytes{0x00});
 
-    const ChannelBytes wide = encode_codes({{65535}, {65536}});
+    const ChannelBytes wide = encode_codes(2, {{65535}, {65536}});
     EXPECT_EQ(payload(wide, 18), (Bytes{0xFE, 0xFF}));
     EXPECT_EQ(payload(wide, 19), (Bytes{0xFF, 0xFF}));
     for (int c = 20; c < 24; ++c) EXPECT_EQ(payload(wide, c), Bytes{u8(c < 22 ? 0xFF : 0)});
@@ -83,7 +73,7 @@ TEST(FseChannelCodec, ContextsFollowThePreviousCode) {
     // w = 2 on context 0, then w = 19 on context 2, an escape on context 15,
     // w = 1 on context 15 (after an escape), w = 0 on context 1. The next
     // array starts on context 0 again.
-    const ChannelBytes bytes = encode_codes({{3, 20, 0, 1000, 2, 1}, {5}});
+    const ChannelBytes bytes = encode_codes(2, {{3, 20, 0, 1000, 2, 1}, {5}});
     EXPECT_EQ(payload(bytes, 2), (Bytes{2, 4}));
     EXPECT_EQ(payload(bytes, 4), Bytes{19});
     EXPECT_EQ(payload(bytes, 17), (Bytes{255, 1}));
@@ -92,14 +82,14 @@ TEST(FseChannelCodec, ContextsFollowThePreviousCode) {
 }
 
 TEST(FseChannelCodec, MaskBytesPerGroupOfEight) {
-    const ChannelBytes eight = encode_codes({std::vector<u32>(8, 0)});
+    const ChannelBytes eight = encode_codes(2, {std::vector<u32>(8, 0)});
     EXPECT_EQ(eight.channel[1], (Bytes{1, 0, 0, 0, 0, 0, 0, 0, 0}));
-    const ChannelBytes nine = encode_codes({{0, 0, 0, 0, 0, 0, 0, 0, 1}});
+    const ChannelBytes nine = encode_codes(2, {{0, 0, 0, 0, 0, 0, 0, 0, 1}});
     EXPECT_EQ(payload(nine, 1), (Bytes{0x00, 0x01}));
 }
 
 TEST(FseChannelCodec, AnEncoderWithoutArraysWritesOnlyItsId) {
-    const ChannelBytes bytes = encode_codes({});
+    const ChannelBytes bytes = encode_codes(2, {});
     EXPECT_EQ(bytes.joined(), Bytes{2});
 }
 
@@ -108,7 +98,7 @@ TEST(FseChannelCodec, BlockFormsOnTheirChannels) {
     // is stored raw (C = 0).
     std::vector<u32> codes;
     for (u32 w = 255; w < 511; ++w) codes.push_back(w + 1);
-    const ChannelBytes bytes = encode_codes({codes});
+    const ChannelBytes bytes = encode_codes(2, {codes});
     const Bytes low = payload(bytes, 18);
     ASSERT_EQ(low.size(), 256u);
     EXPECT_EQ(low[0], 0xFF);
@@ -119,7 +109,7 @@ TEST(FseChannelCodec, BlockFormsOnTheirChannels) {
     std::vector<u32> sparse(1320);
     for (u32& c : sparse) c = gen() % 16 == 0 ? 1 : 0;
     std::vector<std::vector<u32>> arrays(40, sparse);
-    const ChannelBytes skewed = encode_codes(arrays);
+    const ChannelBytes skewed = encode_codes(2, arrays);
     const Bytes& masks = skewed.channel[1];
     ASSERT_GE(masks.size(), 8u);
     const i32 c = static_cast<i32>(masks[4] | masks[5] << 8 | masks[6] << 16 | masks[7] << 24);

@@ -14,16 +14,7 @@ namespace {
 
 using Bytes = std::vector<u8>;
 
-ChannelBytes encode_codes(i32 id, const std::vector<std::vector<u32>>& arrays,
-                          CodecStats* stats = nullptr, u32 flag = 0) {
-    return codec_test::write_stream(
-        id,
-        [&](CodecWriter* w) {
-            for (const auto& codes : arrays)
-                w->encode(codes.data(), static_cast<i32>(codes.size()), flag);
-        },
-        stats);
-}
+using codec_test::encode_codes;
 
 // Reads arrays of the given codes back without a reference row and returns
 // the codes they were written with (the zigzag deltas of the values).

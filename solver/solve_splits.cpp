@@ -121,14 +121,6 @@ void river_cycle(Tree& tree, const std::vector<SplitStart>& starts) {
     }
 }
 
-// Leaves no work item behind, whatever way the cycle ends.
-struct WorkItemsCleanup {
-    WorkItemsCleanup() = default;
-    WorkItemsCleanup(const WorkItemsCleanup&) = delete;
-    WorkItemsCleanup& operator=(const WorkItemsCleanup&) = delete;
-    ~WorkItemsCleanup() { clear_work_items(); }
-};
-
 // The turn chance nodes of the splits queue one item per turn board; the
 // items run as those of a pass do. Nothing above the splits takes their
 // values back.

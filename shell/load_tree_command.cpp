@@ -81,7 +81,7 @@ void load_archive(const std::string& path) {
 }  // namespace
 
 void cmd_load_tree(const Tokens& tokens) {
-    if (solver_thread_running()) throw_command_error("Can't do that when solver is running");
+    refuse_while_solving();
     try {
         load_archive(tokens[1]);
     } catch (const IOException& error) {

@@ -25,8 +25,8 @@
 
 i32 g_effective_stack = 0;
 
-bool solver_thread_running() {
-    return solver_running();
+void refuse_while_solving() {
+    if (solver_running()) throw_command_error("Can't do that when solver is running");
 }
 
 namespace {
@@ -36,10 +36,6 @@ constexpr int kStreets = 4;  // indexed by street 1..3
 // river node for 49 x 48 runouts.
 constexpr u32 kStreetMultiplier[kStreets] = {0, 1, 49, 2352};
 constexpr f64 kNoReference = -9999.0;
-
-void refuse_while_solving() {
-    if (solver_thread_running()) throw_command_error("Can't do that when solver is running");
-}
 
 void require_tree() {
     if (!g_tree_present) throw_command_error("missing/incorrect tree");

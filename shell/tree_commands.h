@@ -60,6 +60,7 @@ void build_tree_dispatch();
 // applies it at once to a present tree, whose solve starts afresh.
 void set_compression_setting(i32 setting);
 
-// Whether the solver thread runs: build_tree, free_tree and a compression
-// change refuse to replace the tree under it.
-bool solver_thread_running();
+// Fails with "Can't do that when solver is running" while the solver thread
+// runs: the commands that free, replace, reset or solve the tree again call
+// it before they touch anything.
+void refuse_while_solving();

@@ -85,19 +85,6 @@ bool has_reach(const DoubleArray& reach) {
     return false;
 }
 
-// out[i] = src[map[i]] over a turn board's list; an empty source gives an
-// empty out with the board's count.
-void gather_board(DoubleArray& out, const DoubleArray& src, const BoardRecord& board) {
-    const i32 n = static_cast<i32>(board.hands.size());
-    if (!src.data) {
-        double_array_set_empty(out, n);
-        return;
-    }
-    out.resize(n);
-    const std::vector<i16>& map = board.parent_maps[0];
-    for (i32 i = 0; i < n; ++i) out.data[i] = src.data[map[static_cast<std::size_t>(i)]];
-}
-
 // The solve of one split: the walk record, both players' reach on the
 // split's hand list and the masks of that list.
 class SplitSolve {
@@ -115,7 +102,7 @@ public:
             for (int p = 0; p < 2; ++p) gather_hand_values(runout, reach_[p], stored.arrays[p]);
         } else {
             masks_ = &turn.hands;
-            for (int p = 0; p < 2; ++p) gather_board(reach_[p], stored.arrays[p], turn);
+            for (int p = 0; p < 2; ++p) gather_board_values(turn, reach_[p], stored.arrays[p]);
         }
     }
 

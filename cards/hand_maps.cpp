@@ -35,3 +35,15 @@ void gather_hand_values(const RiverRecord& record, DoubleArray& out, const Doubl
     const i16* map = record.parent_maps[0].data();
     for (i32 i = 0; i < n; ++i) out.data[i] = map[i] >= 0 ? src.data[map[i]] : 0.0;
 }
+
+void gather_board_values(const BoardRecord& board, DoubleArray& out, const DoubleArray& src) {
+    const i32 n = static_cast<i32>(board.hands.size());
+    if (!src.data) {
+        out.release();
+        out.count = n;
+        return;
+    }
+    out.resize(n);
+    const i16* map = board.parent_maps[0].data();
+    for (i32 i = 0; i < n; ++i) out.data[i] = src.data[map[i]];
+}

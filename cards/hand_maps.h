@@ -22,3 +22,5 @@ void scatter_add_hand_values(const RiverRecord& record, DoubleArray& dest, const
 // out[i] = src[map_0[i]] over the record's hand list; a source without data
 // leaves out without data and with the record's hand count (all zeros).
 void gather_hand_values(const RiverRecord& record, DoubleArray& out, const DoubleArray& src);
+// The same from a flop-order array into a turn board's hand list.
+void gather_board_values(const BoardRecord& board, DoubleArray& out, const DoubleArray& src);

@@ -121,18 +121,6 @@ void turn_equity(NodeWorkRecord& record) {
     double_array_scale(record.values, 1.0 / kTurnRunouts);
 }
 
-// child[i] = parent[map[i]] through the board's first map into the flop list.
-void gather_board_reach(const BoardRecord& board, DoubleArray& child, const DoubleArray& parent) {
-    const i32 n = static_cast<i32>(board.hands.size());
-    if (!parent.data) {
-        double_array_set_empty(child, n);
-        return;
-    }
-    child.resize(n);
-    const i16* map = board.parent_maps[0].data();
-    for (i32 i = 0; i < n; ++i) child.data[i] = parent.data[map[i]];
-}
-
 void flop_equity(NodeWorkRecord& record) {
     const StreetData& street = *record.tree->street_data;
     zero_values(record, street.hands.size());
@@ -141,7 +129,7 @@ void flop_equity(NodeWorkRecord& record) {
         NodeWorkRecord child;
         child.tree = record.tree;
         child.turn = static_cast<i32>(b);
-        gather_board_reach(board, child.opponent_reach, record.opponent_reach);
+        gather_board_values(board, child.opponent_reach, record.opponent_reach);
         equity_subtree(child);
         for (const std::vector<i16>& map : board.parent_maps) {
             scatter_add_map(record.values, child.values, map);

@@ -48,19 +48,6 @@ struct ReachPair {
     DoubleArray ip;
 };
 
-// child[i] = parent[map[i]] through a turn board's first map into the flop
-// list; an empty parent gives an empty child of the board's count.
-void gather_board_reach(const BoardRecord& board, DoubleArray& child, const DoubleArray& parent) {
-    const i32 n = static_cast<i32>(board.hands.size());
-    if (!parent.data) {
-        double_array_set_empty(child, n);
-        return;
-    }
-    child.resize(n);
-    const i16* map = board.parent_maps[0].data();
-    for (i32 i = 0; i < n; ++i) child.data[i] = parent.data[map[i]];
-}
-
 // The walk of the reaches down the path: the record's opponent reach holds
 // IP's reach and its second reach OOP's. A record at a street's first node
 // whose card is not dealt yet deals the card of the target split.
@@ -99,8 +86,8 @@ private:
             record.tree->street_data->boards[static_cast<std::size_t>(split_.board)];
         NodeWorkRecord child = child_of(record, record.node);
         child.turn = split_.board;
-        gather_board_reach(board, child.opponent_reach, record.opponent_reach);
-        gather_board_reach(board, child.second_reach, record.second_reach);
+        gather_board_values(board, child.opponent_reach, record.opponent_reach);
+        gather_board_values(board, child.second_reach, record.second_reach);
         step(child, out);
     }
 

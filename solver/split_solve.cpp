@@ -85,19 +85,6 @@ bool has_reach(const DoubleArray& reach) {
     return false;
 }
 
-// out[i] = src[map[i]] over a turn board's list; an empty source gives an
-// empty out with the board's count.
-void gather_board(DoubleArray& out, const DoubleArray& src, const BoardRecord& board) {
-    const i32 n = static_cast<i32>(board.hands.size());
-    if (!src.data) {
-        double_array_set_empty(out, n);
-        return;
-    }
-    out.resize(n);
-    const std::vector<i16>& map = board.parent_maps[0];
-    for (i32 i = 0; i < n; ++i) out.data[i] = src.data[map[static_cast<std::size_t>(i)]];
-}
-
 // The solve of one split: the walk record, both players' reach on the
 // split's hand list and the masks of that list.
 class SplitSolve {
@@ -115,7 +102,7 @@ public:
             for (int p = 0; p < 2; ++p) gather_hand_values(runout, reach_[p], stored.arrays[p]);
         } else {
             masks_ = &turn.hands;
-            for (int p = 0; p < 2; ++p) gather_board(reach_[p], stored.arrays[p], turn);
+            for (int p = 0; p < 2; ++p) gather_board_values(turn, reach_[p], stored.arrays[p]);
         }
     }
 
@@ -291,16 +278,13 @@ f64 solve_partial_core(Tree& tree, i32 index, i32 turn_card, i32 river_card) {
     if (!prepare_node_stores(tree)) throw std::bad_alloc();
     TreeNode& node = tree.nodes[static_cast<std::size_t>(index)];
     const SplitIndex split = split_of_cards(tree, turn_card, river_card);
-    const i32 level = tree.forget_level;
-    if (level < 0 || static_cast<i32>(node.street) < level) return 0.0;
     if (node.street == kStreetRiver && split.river < 0) return 0.0;
     if (node.street == kStreetTurn && split.board < 0) return 0.0;
     TreeNode* root = split_root_of(tree, node);
     if (!solvable_root(root) || !split_named(*root, tree, split)) return 0.0;
     // Forced: the whole subtree starts from zeros, so no split of the root
     // keeps a solved mark for data that is gone.
-    recreate_node_stores(tree, *root);
-    for (const u32 child : root->children) rebuild_subtree_storage(tree, tree.nodes[child], true);
+    rebuild_subtree_storage(tree, *root, true);
     clear_solved_marks(*root);
     return solve_split_subtree(tree, *root, split.board, split.river, true);
 }
@@ -315,14 +299,6 @@ void solve_split_on_demand(Tree& tree, TreeNode& node, SplitIndex split) {
     if (!incomplete && root->stores_prepared && root->regrets) return;
     // A mark counts only while the split's stores are there: a second forget
     // or an archive keeps the marks of data that is gone.
-    bool made = false;
-    if (!root->stores_prepared || !root->regrets) {
-        recreate_node_stores(tree, *root);
-        made = true;
-    }
-    for (const u32 child : root->children) {
-        made = rebuild_subtree_storage(tree, tree.nodes[child], false) || made;
-    }
-    if (made) clear_solved_marks(*root);
+    if (rebuild_subtree_storage(tree, *root, false)) clear_solved_marks(*root);
     solve_split_subtree(tree, *root, split.board, split.river, false);
 }

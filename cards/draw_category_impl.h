@@ -16,13 +16,15 @@ static inline i32 draw_category(int straight_outs, int flush_outs) {
 static inline void kernel_classify_draws(i32* out, const CategoryBoard& board) {
     if (board.count != 3 && board.count != 4) return;
     u64 hands[kHandCount];
-    u32 current[kHandCount];
+    u32 current_category[kHandCount];
     u8 straight_outs[kHandCount] = {};
     u8 flush_outs[kHandCount] = {};
     for (int i = 0; i < kHandCount; ++i) {
         hands[i] = board.card_bits[g_classifier_card1[i]] | board.card_bits[g_classifier_card2[i]];
-        current[i] =
-            (hands[i] & board.mask) ? 0 : board_and_hand_value(board.mask | hands[i], board.count);
+        current_category[i] =
+            (hands[i] & board.mask)
+                ? 0
+                : value_category(board_and_hand_value(board.mask | hands[i], board.count));
     }
     for (int card = 0; card < 52; ++card) {
         const u64 bit = board.card_bits[card];
@@ -35,9 +37,10 @@ static inline void kernel_classify_draws(i32* out, const CategoryBoard& board) {
             const u32 next = board.count == 3 ? kernel_eval6(mask) : kernel_eval7(mask);
             if (next <= reference) continue;
             const u32 next_category = value_category(next);
-            const u32 current_category = value_category(current[i]);
-            if (next_category == 4 && current_category < 4) ++straight_outs[i];
-            if ((next_category == 5 || next_category == 8) && current_category < 5) ++flush_outs[i];
+            if (next_category == 4 && current_category[i] < 4) ++straight_outs[i];
+            if ((next_category == 5 || next_category == 8) && current_category[i] < 5) {
+                ++flush_outs[i];
+            }
         }
     }
     for (int i = 0; i < kHandCount; ++i) {

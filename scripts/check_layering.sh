@@ -30,7 +30,6 @@ for folder in "${!rank[@]}"; do
             status=1
         fi
     done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[a-z_0-9]+/' \
-                 --include='*.h' --include='*.cpp' "$root/$folder" |
-             sed -E 's/^([^:]*):([0-9]+):(.*)$/\1:\2:\3/')
+                 --include='*.h' --include='*.cpp' "$root/$folder")
 done
 exit $status

@@ -19,6 +19,16 @@ void read_channel_bytes(Reader& in, std::vector<u8>& bytes, u64 length) {
     }
 }
 
+// What the codecs refuse fails the load with their reason.
+template <class Decode>
+void as_archive_failure(Decode decode) {
+    try {
+        decode();
+    } catch (const CodecError& error) {
+        throw IOException(error.what());
+    }
+}
+
 }  // namespace
 
 ChannelReader::ChannelReader(Reader& in) {
@@ -27,11 +37,8 @@ ChannelReader::ChannelReader(Reader& in) {
         read_channel_bytes(in, bytes, read_u64(in));
         source_.set(c, bytes.data(), bytes.size());
     }
-    try {
-        decoder_ = codec_create_checked_decoder(ChannelSource::read, &source_);
-    } catch (const CodecError& error) {
-        throw IOException(error.what());
-    }
+    as_archive_failure(
+        [&] { decoder_ = codec_create_checked_decoder(ChannelSource::read, &source_); });
     if (!decoder_) throw_invalid_file();
 }
 
@@ -40,17 +47,9 @@ ChannelReader::~ChannelReader() {
 }
 
 void ChannelReader::read_u32s(u32* out, i32 n) {
-    if (n <= 0) return;
-    try {
-        codec_read_u32_array(decoder_, out, nullptr, n);
-    } catch (const CodecError& error) {
-        throw IOException(error.what());
-    }
+    as_archive_failure([&] { codec_read_u32_array(decoder_, out, nullptr, n); });
 }
 
 void ChannelReader::read_u16s(u16* out, i32 n) {
-    if (n <= 0) return;
-    wide_.resize(static_cast<std::size_t>(n));
-    read_u32s(wide_.data(), n);
-    for (i32 i = 0; i < n; ++i) out[i] = static_cast<u16>(wide_[static_cast<std::size_t>(i)]);
+    as_archive_failure([&] { codec_read_u16_array(decoder_, out, nullptr, n); });
 }

@@ -26,14 +26,11 @@ public:
     // The next array of n values (1 to 1326; nothing for n <= 0), written
     // without a reference row.
     void read_u32s(u32* out, i32 n);
-    // 16-bit arrays are decoded as 32-bit values and narrowed: with no
-    // reference row that gives back exactly the 16-bit values written, and
-    // it holds for every codec.
+    // The same for an array written as 16-bit values.
     void read_u16s(u16* out, i32 n);
 
 private:
     std::vector<u8> channels_[kCodecChannels];
     ChannelSource source_;
     CodecReader* decoder_ = nullptr;
-    std::vector<u32> wide_;
 };

@@ -1,12 +1,12 @@
 #include "tree/tree.h"
 
-#include <atomic>
 #include <bit>
 #include <utility>
 
 #include "cards/board_records.h"
 #include "cards/suit_isomorphism.h"
 #include "tree/node_data_layout.h"
+#include "tree/shared_fields.h"
 
 std::unique_ptr<Tree> g_tree;
 
@@ -58,9 +58,7 @@ SplitIndex split_of_cards(const Tree& tree, i32 turn_card, i32 river_card) {
     u64 river = card_mask_of(river_card);
     // Read atomically: the first iteration of a running solve clears a bit
     // of the same word.
-    const u32 flags =
-        std::atomic_ref<u32>(const_cast<u32&>(tree.flags)).load(std::memory_order_relaxed);
-    if ((flags & kTreeIsomorphism) != 0) {
+    if ((load_tree_flags(tree) & kTreeIsomorphism) != 0) {
         u8 suit_map[4];
         canonical_suit_order(suit_map, flop, turn, river);
     }

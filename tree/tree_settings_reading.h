@@ -20,8 +20,6 @@ struct TreeSettingsRecord {
     f64 exploitability = 0.0;
 };
 
-inline constexpr u64 kTreeSettingsBytes = 60;
-
 // Reads the record in file order; nothing is checked here.
 TreeSettingsRecord read_tree_settings_record(Reader& in);
 

@@ -17,16 +17,14 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
-#include <functional>
-#include <iostream>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cards/card_text.h"
+#include "cards/hand_tables.h"
 #include "platform/int_types.h"
 #include "shell/command_table.h"
 
@@ -56,7 +54,6 @@ private:
     u64 state_;
 };
 
-constexpr int kHands = 1326;
 constexpr const char* kRanks = "23456789TJQKA";
 
 // What an argument slot of a command holds when it looks valid.
@@ -201,8 +198,8 @@ private:
         static const std::vector<std::string> weights = {"1", "1", "0.5", "0.25", "0.75", "1e-3"};
         std::map<int, std::string> class_weights;
         std::string text;
-        text.reserve(kHands * 2);
-        for (int h = 0; h < kHands; ++h) {
+        text.reserve(kHandCount * 2);
+        for (int h = 0; h < kHandCount; ++h) {
             // Protocol card 4 x rank + suit; the hand's higher card first.
             int hi = 1;
             while (hi * (hi + 1) / 2 <= h) ++hi;

@@ -199,7 +199,11 @@ void CompressedNodeData::accumulate_strategy(i32 turn, i32 river,
                                              const DoubleArray& reach, f64 weight) {
     if (sixteen_bit_ || !(weight > 0.0)) return;
     i32* buffer = static_cast<i32*>(open_buffer(turn));
-    g_stat_last_weight.store(weight, std::memory_order_relaxed);
+    // Every thread comes here at every node visit with the pass's one
+    // weight: writing the shared gauge only when it changes keeps its cache
+    // line from bouncing between the threads.
+    if (g_stat_last_weight.load(std::memory_order_relaxed) != weight)
+        g_stat_last_weight.store(weight, std::memory_order_relaxed);
     if (!reach.data) return;
     const i32 actions = layout_->actions;
     check_accumulate_args(strategy, reach, actions,

@@ -264,6 +264,21 @@ void verify_loaded_arenas(Tree& tree) {
     });
 }
 
+// Arrays 0 and 1 (the reach) of the result records of the forget level that
+// the archive left out because they can be recomputed: the reach of both
+// players under the loaded strategies, scaled to sum 200 as forgetting
+// stores it.
+void restore_omitted_results(Tree& tree, i32 forget_level) {
+    const NodeWorkRecords records = street_work_records(tree, static_cast<u32>(forget_level));
+    for (const auto& w : records) {
+        const std::size_t k = forget_level == kStreetRiver ? static_cast<std::size_t>(w->turn) : 0;
+        if (k >= w->node->results.size()) continue;
+        NodeResultRecord& record = w->node->results[k];
+        if (record.reach_recomputable[0]) copy_scaled(record.arrays[0], w->second_reach);
+        if (record.reach_recomputable[1]) copy_scaled(record.arrays[1], w->opponent_reach);
+    }
+}
+
 }  // namespace
 
 u64 min_node_data_bytes(const Tree& tree, i32 version, bool values_omitted) {
@@ -286,15 +301,4 @@ void read_tree_node_data(Tree& tree, Reader& in, bool values_omitted) {
     if (!forgotten(tree)) return;
     read_strategies(tree, in);
     restore_omitted_results(tree, tree.forget_level);
-}
-
-void restore_omitted_results(Tree& tree, i32 forget_level) {
-    const NodeWorkRecords records = street_work_records(tree, static_cast<u32>(forget_level));
-    for (const auto& w : records) {
-        const std::size_t k = forget_level == kStreetRiver ? static_cast<std::size_t>(w->turn) : 0;
-        if (k >= w->node->results.size()) continue;
-        NodeResultRecord& record = w->node->results[k];
-        if (record.reach_recomputable[0]) copy_scaled(record.arrays[0], w->second_reach);
-        if (record.reach_recomputable[1]) copy_scaled(record.arrays[1], w->opponent_reach);
-    }
 }

@@ -6,7 +6,7 @@
 #include "queries/node_path.h"
 #include "shell/command_reply.h"
 #include "shell/output.h"
-#include "solver/solver_thread.h"
+#include "shell/tree_commands.h"
 #include "solver/split_solve.h"
 #include "tree/line_tree.h"
 #include "tree/tree.h"
@@ -18,7 +18,7 @@ namespace {
 f64 solve_point(const Tokens& tokens) {
     const NodeRef ref = resolve_node_path(tokens[1]);
     require_decision_point(ref);
-    if (solver_running()) throw_command_error("Can't do that when solver is running");
+    refuse_while_solving();
     try {
         return solve_partial_core(*g_tree, ref.node->index, ref.turn_card, ref.river_card);
     } catch (const std::bad_alloc&) {

@@ -1,6 +1,5 @@
 #include "shell/load_tree_command.h"
 
-#include <bit>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -18,45 +17,18 @@
 
 namespace {
 
-i32 lowest_card(u64 mask) {
-    return mask ? std::countr_zero(mask) : -1;
-}
-
-TreeSpec spec_of(const ArchiveHead& head, const LineFlattening& flat) {
-    TreeSpec spec;
-    spec.records = flat.records.data();
-    spec.record_count = static_cast<u32>(flat.records.size());
-    u64 flop = head.flop_mask;
-    for (i32& card : spec.flop) {
-        card = lowest_card(flop);
-        flop &= flop - 1;
-    }
-    spec.turn = lowest_card(head.turn_mask);
-    spec.river = lowest_card(head.river_mask);
-    spec.ranges[0] = head.ranges[0].data();
-    spec.ranges[1] = head.ranges[1].data();
-    spec.isomorphism = settings_isomorphism(head.settings) ? 1 : 0;
-    return spec;
-}
-
 // The checks and the tree of the build core, from the archive's settings and
 // with the isomorphism the archive was written with; nothing current changes.
 std::unique_ptr<Tree> build_from_head(const ArchiveHead& head, LineFlattening& flat) {
     if (head.lines->children.empty()) throw_command_error("lines not set");
-    const i32 root_street = head.root_street();
-    check_range_consistency(head.ranges, head.flop_mask, root_street,
-                            settings_isomorphism(head.settings));
-    if (!collect_line_actions_dispatch(flat, *head.lines, -1, 0.0, head.pot_args[2], root_street)) {
-        throw_command_error("invalid line");
-    }
-    check_arithmetic_limits(head.ranges, flat);
-    std::unique_ptr<Tree> tree;
-    try {
-        tree = make_tree(spec_of(head, flat));
-    } catch (const TreeBuildError& error) {
-        throw_command_error(error.what());
-    }
-    tree->pot = head.pot_args[2];
+    const GameSetup setup{head.lines.get(),
+                          head.ranges,
+                          head.flop_mask,
+                          head.turn_mask,
+                          head.river_mask,
+                          head.pot_args[2],
+                          settings_isomorphism(head.settings)};
+    std::unique_ptr<Tree> tree = build_game_tree(setup, flat);
     apply_tree_settings(*tree, head.settings, head.version);
     return tree;
 }
@@ -109,7 +81,7 @@ void load_archive(const std::string& path) {
 }  // namespace
 
 void cmd_load_tree(const Tokens& tokens) {
-    if (solver_thread_running()) throw_command_error("Can't do that when solver is running");
+    refuse_while_solving();
     try {
         load_archive(tokens[1]);
     } catch (const IOException& error) {

@@ -9,6 +9,7 @@
 #include "shell/number_reading.h"
 #include "shell/output.h"
 #include "shell/settings.h"
+#include "shell/tree_commands.h"
 #include "solver/forget_streets.h"
 #include "solver/results.h"
 #include "solver/solve_splits.h"
@@ -48,7 +49,7 @@ void answer_now() {
 // running solver.
 void require_tree_at_rest() {
     require_tree();
-    if (solver_running()) throw_command_error("Can't do that when solver is running");
+    refuse_while_solving();
 }
 
 // The street that "rivers" or "turns" names.
@@ -76,7 +77,7 @@ GoLimit read_go_limit(const Tokens& tokens) {
 
 void cmd_go(const Tokens& tokens) {
     require_tree();
-    if (solver_running()) throw_command_error("Can't do that when solver is running");
+    refuse_while_solving();
     if (!tree_is_complete()) throw_command_error("incomplete tree");
     reset_solver_status();
     const GoLimit limit = read_go_limit(tokens);

@@ -25,8 +25,8 @@
 
 i32 g_effective_stack = 0;
 
-bool solver_thread_running() {
-    return solver_running();
+void refuse_while_solving() {
+    if (solver_running()) throw_command_error("Can't do that when solver is running");
 }
 
 namespace {
@@ -36,10 +36,6 @@ constexpr int kStreets = 4;  // indexed by street 1..3
 // river node for 49 x 48 runouts.
 constexpr u32 kStreetMultiplier[kStreets] = {0, 1, 49, 2352};
 constexpr f64 kNoReference = -9999.0;
-
-void refuse_while_solving() {
-    if (solver_thread_running()) throw_command_error("Can't do that when solver is running");
-}
 
 void require_tree() {
     if (!g_tree_present) throw_command_error("missing/incorrect tree");
@@ -89,20 +85,46 @@ void check_class_weights(int player, const std::vector<f64>& range, u64 flop_mas
     }
 }
 
-TreeSpec spec_of(const LineFlattening& flat, i32 root_street) {
+void check_range_consistency(const std::vector<f64> ranges[2], u64 flop_mask, i32 root_street,
+                             bool isomorphism) {
+    if (root_street != 1 || !isomorphism) return;
+    for (int player = 0; player < 2; ++player) {
+        for (const std::vector<u16>& combos : g_hand_class_combos) {
+            check_class_weights(player, ranges[player], flop_mask, combos);
+        }
+    }
+}
+
+// Ranges and lines, however they came (commands, an archive), tested against
+// what the solver's arithmetic carries (solver/arithmetic_limits.h) before
+// anything is built.
+void check_arithmetic_limits(const std::vector<f64> ranges[2], const LineFlattening& flat) {
+    for (int player = 0; player < 2; ++player) {
+        if (!range_weights_fit(ranges[player])) {
+            throw_command_error("range weight too large (at most 1e+12)");
+        }
+    }
+    for (const LineRecord& record : flat.records) {
+        if (!(std::fabs(record.amount) <= kMaxPayoffAmount)) {
+            throw_command_error("payoff too large (at most 2e+12)");
+        }
+    }
+}
+
+TreeSpec spec_of(const GameSetup& setup, const LineFlattening& flat, i32 root_street) {
     TreeSpec spec;
     spec.records = flat.records.data();
     spec.record_count = static_cast<u32>(flat.records.size());
-    u64 flop = g_flop_mask;
+    u64 flop = setup.flop_mask;
     for (i32& card : spec.flop) {
         card = lowest_card(flop);
         flop &= flop - 1;
     }
-    spec.turn = root_street >= 2 ? lowest_card(g_turn_mask) : -1;
-    spec.river = root_street == 3 ? lowest_card(g_river_mask) : -1;
-    spec.ranges[0] = g_ranges[0].data();
-    spec.ranges[1] = g_ranges[1].data();
-    spec.isomorphism = g_isomorphism_by_street[root_street];
+    spec.turn = root_street >= 2 ? lowest_card(setup.turn_mask) : -1;
+    spec.river = root_street == 3 ? lowest_card(setup.river_mask) : -1;
+    spec.ranges[0] = setup.ranges[0].data();
+    spec.ranges[1] = setup.ranges[1].data();
+    spec.isomorphism = setup.isomorphism ? 1 : 0;
     return spec;
 }
 
@@ -217,42 +239,30 @@ i32 effective_stack_of(const LineTreeNode& root) {
     return static_cast<i32>(amount);
 }
 
-void check_range_consistency(const std::vector<f64> ranges[2], u64 flop_mask, i32 root_street,
-                             bool isomorphism) {
-    if (root_street != 1 || !isomorphism) return;
-    for (int player = 0; player < 2; ++player) {
-        for (const std::vector<u16>& combos : g_hand_class_combos) {
-            check_class_weights(player, ranges[player], flop_mask, combos);
-        }
+std::unique_ptr<Tree> build_game_tree(const GameSetup& setup, LineFlattening& flat) {
+    const i32 root_street = 1 + (setup.turn_mask != 0 ? 1 : 0) + (setup.river_mask != 0 ? 1 : 0);
+    check_range_consistency(setup.ranges, setup.flop_mask, root_street, setup.isomorphism);
+    if (!collect_line_actions_dispatch(flat, *setup.lines, -1, 0.0, setup.pot, root_street)) {
+        throw_command_error("invalid line");
     }
-}
-
-void check_arithmetic_limits(const std::vector<f64> ranges[2], const LineFlattening& flat) {
-    for (int player = 0; player < 2; ++player) {
-        if (!range_weights_fit(ranges[player])) {
-            throw_command_error("range weight too large (at most 1e+12)");
-        }
-    }
-    for (const LineRecord& record : flat.records) {
-        if (!(std::fabs(record.amount) <= kMaxPayoffAmount)) {
-            throw_command_error("payoff too large (at most 2e+12)");
-        }
-    }
+    check_arithmetic_limits(setup.ranges, flat);
+    std::unique_ptr<Tree> tree = make_tree_or_fail(spec_of(setup, flat, root_street));
+    tree->pot = setup.pot;
+    return tree;
 }
 
 void build_tree_dispatch() {
     const i32 root_street = root_street_of_board();
     const i32 effective_stack = effective_stack_of(*g_line_tree);
-    check_range_consistency(g_ranges, g_flop_mask, root_street,
-                            g_isomorphism_by_street[root_street] != 0);
-
+    const GameSetup setup{g_line_tree.get(),
+                          g_ranges,
+                          g_flop_mask,
+                          g_turn_mask,
+                          g_river_mask,
+                          g_pot,
+                          g_isomorphism_by_street[root_street] != 0};
     LineFlattening flat;
-    if (!collect_line_actions_dispatch(flat, *g_line_tree, -1, 0.0, g_pot, root_street)) {
-        throw_command_error("invalid line");
-    }
-    check_arithmetic_limits(g_ranges, flat);
-    std::unique_ptr<Tree> tree = make_tree_or_fail(spec_of(flat, root_street));
-    tree->pot = g_pot;
+    std::unique_ptr<Tree> tree = build_game_tree(setup, flat);
     const i32 level = choose_level(*tree, false);
     reset_or_fail(*tree, store_modes_of_level(level));
 

@@ -7,6 +7,7 @@
 // street, the effective stack and the line nodes' indices as they were.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/int_types.h"
@@ -14,6 +15,7 @@
 
 struct LineFlattening;
 struct LineTreeNode;
+struct Tree;
 
 // The largest amount of the line tree at the last build, truncated.
 extern i32 g_effective_stack;
@@ -27,28 +29,38 @@ void cmd_show_effective_stack(const Tokens& tokens);
 // the 32-bit range).
 i32 effective_stack_of(const LineTreeNode& root);
 
-// Ranges and lines, however they came (commands, an archive), tested against
-// what the solver's arithmetic carries (solver/arithmetic_limits.h) before
-// anything is built: "range weight too large", "payoff too large".
-void check_arithmetic_limits(const std::vector<f64> ranges[2], const LineFlattening& flat);
+// What a game tree is built from, by `build_tree` from the settings or by
+// `load_tree` from an archive's head. The root street follows from the turn
+// and river masks.
+struct GameSetup {
+    LineTreeNode* lines = nullptr;
+    const std::vector<f64>* ranges = nullptr;  // both players', combo order
+    u64 flop_mask = 0;
+    u64 turn_mask = 0;
+    u64 river_mask = 0;
+    f64 pot = 0.0;
+    bool isomorphism = false;
+};
 
-// With suit isomorphism on a flop root, every combo of a hand class that
-// avoids the flop must carry the same weight in each range; otherwise the
-// command fails with "inconsistent range: ...".
-void check_range_consistency(const std::vector<f64> ranges[2], u64 flop_mask, i32 root_street,
-                             bool isomorphism);
+// The build core that both share: with suit isomorphism on a flop root every
+// combo of a hand class that avoids the flop must carry the same weight in
+// each range ("inconsistent range: ..."); the lines are flattened into `flat`
+// ("invalid line"); ranges and line amounts are tested against what the
+// solver's arithmetic carries ("range weight too large", "payoff too large");
+// then the tree is created and given its pot. Raises command failures;
+// nothing current changes.
+std::unique_ptr<Tree> build_game_tree(const GameSetup& setup, LineFlattening& flat);
 
-// The build core of `build_tree`: checks the ranges against suit
-// isomorphism, flattens the lines, creates the tree, chooses the compression
-// level and resets the solve. Raises command failures; on success the tree is
-// present. (`load_tree` builds from the archive's settings in
-// shell/load_tree_command.cpp.)
+// The build of `build_tree`: the core from the settings, then the compression
+// level is chosen and the solve reset. Raises command failures; on success
+// the tree is present.
 void build_tree_dispatch();
 
 // `ai6_set_compression`: stores the setting (-1 automatic, else 0 to 4) and
 // applies it at once to a present tree, whose solve starts afresh.
 void set_compression_setting(i32 setting);
 
-// Whether the solver thread runs: build_tree, free_tree and a compression
-// change refuse to replace the tree under it.
-bool solver_thread_running();
+// Fails with "Can't do that when solver is running" while the solver thread
+// runs: the commands that free, replace, reset or solve the tree again call
+// it before they touch anything.
+void refuse_while_solving();

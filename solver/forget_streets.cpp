@@ -83,7 +83,7 @@ void freeze_player_reach(NodeResultRecord& result, int player, const DoubleArray
     if (sum > DBL_EPSILON) double_array_scale(stored, kFrozenReachSum / sum);
 }
 
-void freeze_reach(i32 level, const NodeWorkRecords& records,
+void freeze_reach(const NodeWorkRecords& records,
                   std::vector<std::unique_ptr<NodeResultRecord>>* backup) {
     f64 largest = 0.0;
     for (const auto& record : records) {
@@ -91,14 +91,13 @@ void freeze_reach(i32 level, const NodeWorkRecords& records,
     }
     const f64 threshold = kRecomputableShare * largest;
     for (const auto& record : records) {
-        TreeNode& node = *record->node;
-        const i32 index = level == kStreetRiver ? record->turn : 0;
-        if (index < 0 || static_cast<std::size_t>(index) >= node.results.size()) continue;
-        NodeResultRecord& result = node.results[static_cast<std::size_t>(index)];
-        if (backup) backup->push_back(copy_record(result));
-        freeze_player_reach(result, 0, record->second_reach, threshold);
-        freeze_player_reach(result, 1, record->opponent_reach, threshold);
-        result.reach_frozen = 1;
+        // Each record opens the street at its node: a split root.
+        NodeResultRecord* result = split_record(*record->node, record->turn);
+        if (!result) continue;
+        if (backup) backup->push_back(copy_record(*result));
+        freeze_player_reach(*result, 0, record->second_reach, threshold);
+        freeze_player_reach(*result, 1, record->opponent_reach, threshold);
+        result->reach_frozen = 1;
     }
 }
 
@@ -108,7 +107,7 @@ void forget(Tree& tree, i32 level, std::vector<std::unique_ptr<NodeResultRecord>
     const PassLock lock;
     const bool keep_stores = backup != nullptr;
     if (!keep_stores) free_stores_from(tree, level);
-    freeze_reach(level, street_work_records(tree, static_cast<u32>(level)), backup);
+    freeze_reach(street_work_records(tree, static_cast<u32>(level)), backup);
     if (keep_stores) return;
     store_tree_flags(tree, (load_tree_flags(tree) & ~kTreeNew) | kTreeIncomplete);
     tree.forget_level = level;

@@ -10,6 +10,7 @@
 #include "solver/forget_streets.h"
 #include "solver/node_visit.h"
 #include "solver/solver_pass.h"
+#include "solver/split_solve.h"
 #include "solver/work_items.h"
 #include "storage/block_walks.h"
 #include "storage/node_data_factory.h"
@@ -26,12 +27,6 @@ struct SplitStart {
     i32 river = -1;
     DoubleArray reach[2];
 };
-
-NodeResultRecord* result_of(TreeNode& node, i32 street, i32 turn) {
-    const i32 index = street == static_cast<i32>(kStreetRiver) ? turn : 0;
-    if (index < 0 || static_cast<std::size_t>(index) >= node.results.size()) return nullptr;
-    return &node.results[static_cast<std::size_t>(index)];
-}
 
 // A flop tree's river chance node deals its runouts itself (and opens their
 // blocks), so its splits start before the river card. The river chance node
@@ -121,14 +116,6 @@ void river_cycle(Tree& tree, const std::vector<SplitStart>& starts) {
     }
 }
 
-// Leaves no work item behind, whatever way the cycle ends.
-struct WorkItemsCleanup {
-    WorkItemsCleanup() = default;
-    WorkItemsCleanup(const WorkItemsCleanup&) = delete;
-    WorkItemsCleanup& operator=(const WorkItemsCleanup&) = delete;
-    ~WorkItemsCleanup() { clear_work_items(); }
-};
-
 // The turn chance nodes of the splits queue one item per turn board; the
 // items run as those of a pass do. Nothing above the splits takes their
 // values back.
@@ -174,7 +161,7 @@ void solver_solve_splits(Tree& tree, i32 street) {
     std::vector<SplitStart> starts;
     std::vector<NodeResultRecord*> results;
     for (const auto& record : records) {
-        NodeResultRecord* result = result_of(*record->node, street, record->turn);
+        NodeResultRecord* result = split_record(*record->node, record->turn);
         if (!result) continue;
         add_starts(tree, *record, *result, street, starts);
         results.push_back(result);

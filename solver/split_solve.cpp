@@ -291,16 +291,13 @@ f64 solve_partial_core(Tree& tree, i32 index, i32 turn_card, i32 river_card) {
     if (!prepare_node_stores(tree)) throw std::bad_alloc();
     TreeNode& node = tree.nodes[static_cast<std::size_t>(index)];
     const SplitIndex split = split_of_cards(tree, turn_card, river_card);
-    const i32 level = tree.forget_level;
-    if (level < 0 || static_cast<i32>(node.street) < level) return 0.0;
     if (node.street == kStreetRiver && split.river < 0) return 0.0;
     if (node.street == kStreetTurn && split.board < 0) return 0.0;
     TreeNode* root = split_root_of(tree, node);
     if (!solvable_root(root) || !split_named(*root, tree, split)) return 0.0;
     // Forced: the whole subtree starts from zeros, so no split of the root
     // keeps a solved mark for data that is gone.
-    recreate_node_stores(tree, *root);
-    for (const u32 child : root->children) rebuild_subtree_storage(tree, tree.nodes[child], true);
+    rebuild_subtree_storage(tree, *root, true);
     clear_solved_marks(*root);
     return solve_split_subtree(tree, *root, split.board, split.river, true);
 }
@@ -315,14 +312,6 @@ void solve_split_on_demand(Tree& tree, TreeNode& node, SplitIndex split) {
     if (!incomplete && root->stores_prepared && root->regrets) return;
     // A mark counts only while the split's stores are there: a second forget
     // or an archive keeps the marks of data that is gone.
-    bool made = false;
-    if (!root->stores_prepared || !root->regrets) {
-        recreate_node_stores(tree, *root);
-        made = true;
-    }
-    for (const u32 child : root->children) {
-        made = rebuild_subtree_storage(tree, tree.nodes[child], false) || made;
-    }
-    if (made) clear_solved_marks(*root);
+    if (rebuild_subtree_storage(tree, *root, false)) clear_solved_marks(*root);
     solve_split_subtree(tree, *root, split.board, split.river, false);
 }

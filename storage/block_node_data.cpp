@@ -1,6 +1,5 @@
 #include "storage/block_node_data.h"
 
-#include <cmath>
 #include <cstring>
 #include <stdexcept>
 
@@ -234,20 +233,10 @@ void U16BlockNodeData::update_regrets(i32 turn, i32 river, const DoubleArray& no
                                       const std::vector<DoubleArray>& action_values, u64,
                                       const std::vector<i16>* tie_groups, f64 scale) {
     require_allocated(*this);
-    const i32 actions = layout_->actions;
-    const i32 hands = static_cast<i32>(layout_->entry(turn, river).hands);
-    check_update_args(node_values, action_values, actions, hands);
-    // An increment of one step stands for a float regret of scale^-0.75, so
-    // |r| below 1/scale would round to nothing.
-    const f32 k = static_cast<f32>(std::pow(scale, 0.75));
-    const f32 t = static_cast<f32>(1.0 / scale);
-    const NodeKernels& kernels = node_kernels();
-    for (i32 a = 0; a < actions; ++a) {
-        u16* row = values() + row_index(turn, river, a);
-        kernels.update_regrets_u16(row, action_values[a].data, node_values.data, node_values.count,
-                                   k, t);
-        if (tie_groups) average_tie_groups(row, hands, *tie_groups);
-    }
+    const u32 hands = layout_->entry(turn, river).hands;
+    update_u16_regret_rows(values() + row_index(turn, river, 0), padded_row(hands),
+                           layout_->actions, static_cast<i32>(hands), node_values, action_values,
+                           tie_groups, scale);
 }
 
 void U16BlockNodeData::accumulate_strategy(i32, i32, const std::vector<DoubleArray>&,

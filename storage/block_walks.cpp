@@ -14,10 +14,6 @@ namespace {
 // averaging: the first 60 iterations are left out of the average.
 constexpr u32 kFirstAveragedIteration = 61;
 
-NodeDataBase* chosen_store(const TreeNode& node, BlockStore store) {
-    return store == BlockStore::regrets ? node.regrets.get() : node.strategy_sums.get();
-}
-
 bool sums_active(const Tree& tree) {
     if (tree.averaging_mode == 0) return false;
     return tree.averaging_mode != 1 || tree.iteration >= kFirstAveragedIteration;
@@ -36,22 +32,12 @@ bool writes_back(const Tree& tree, u32 player, BlockStore store, bool force) {
     return sums_active(tree) && player != tree.traverser;
 }
 
-// Visits every river decision node from `node` down, a node before its
-// children, children in action order; the walk goes on through decision
-// nodes only.
-template <class Visit>
-void for_each_river_decision(Tree& tree, TreeNode& node, Visit&& visit) {
-    if (!node.is_decision()) return;
-    if (node.street == kStreetRiver) visit(node);
-    for (const u32 child : node.children) for_each_river_decision(tree, tree.nodes[child], visit);
-}
-
 void walk_blocks_rec(bool open, const NodeWorkRecord& record, BlockArena* arenas[2],
                      BlockStore store, const u64 totals[2], bool force) {
     Tree& tree = *record.tree;
     const i32 block = record.turn;
-    for_each_river_decision(tree, *record.node, [&](TreeNode& node) {
-        NodeDataBase* data = chosen_store(node, store);
+    visit_river_decisions(tree, *record.node, [&](TreeNode& node) {
+        NodeDataBase* data = block_store(node, store);
         if (!data) return;
         BlockArena*& arena = arenas[node.player];
         if (!open) {
@@ -211,8 +197,8 @@ void collect_records(NodeWorkRecord& record, u32 street, NodeWorkRecords& out) {
 }  // namespace
 
 void walk_count_values(const NodeWorkRecord& record, BlockStore store, u64 totals[2]) {
-    for_each_river_decision(*record.tree, *record.node, [&](TreeNode& node) {
-        const NodeDataBase* data = chosen_store(node, store);
+    visit_river_decisions(*record.tree, *record.node, [&](TreeNode& node) {
+        const NodeDataBase* data = block_store(node, store);
         if (data) totals[node.player] += static_cast<u64>(data->value_count(record.turn));
     });
 }

@@ -19,9 +19,8 @@
 
 #include "cards/hand_arrays.h"
 #include "platform/int_types.h"
+#include "tree/tree.h"
 
-struct Tree;
-struct TreeNode;
 class BlockArena;
 
 // The traversal context of one node visit. Every array is indexed by the hand
@@ -46,6 +45,21 @@ using NodeWorkRecords = std::vector<std::unique_ptr<NodeWorkRecord>>;
 
 // Which store of a river node a block walk works on.
 enum class BlockStore { regrets, strategy_sums };
+
+// The node's store of that kind; null where the node has none.
+inline NodeDataBase* block_store(const TreeNode& node, BlockStore store) {
+    return store == BlockStore::regrets ? node.regrets.get() : node.strategy_sums.get();
+}
+
+// Calls visit(node) for every river decision node from `node` down, a node
+// before its children, children in action order: the order of the block
+// walks. The walk goes on through decision nodes only.
+template <class Visit>
+void visit_river_decisions(Tree& tree, TreeNode& node, Visit&& visit) {
+    if (!node.is_decision()) return;
+    if (node.street == kStreetRiver) visit(node);
+    for (const u32 child : node.children) visit_river_decisions(tree, tree.nodes[child], visit);
+}
 
 // Adds to totals[p], for every river decision node of player p from the
 // record's node down, the value count of its chosen store for block = the

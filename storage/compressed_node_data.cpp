@@ -1,6 +1,5 @@
 #include "storage/compressed_node_data.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "cards/fail.h"
@@ -190,20 +189,9 @@ void CompressedNodeData::update_regrets(i32 turn, i32 river, const DoubleArray& 
                                         const std::vector<i16>* tie_groups, f64 scale) {
     if (!sixteen_bit_) return;
     u16* buffer = static_cast<u16*>(open_buffer(turn));
-    const i32 actions = layout_->actions;
-    const i32 hands = static_cast<i32>(layout_->entry(turn, river).hands);
-    check_update_args(node_values, action_values, actions, hands);
-    // As in U16BlockNodeData: one step stands for a float regret of
-    // scale^-0.75, so |r| below 1/scale rounds to nothing.
-    const f32 k = static_cast<f32>(std::pow(scale, 0.75));
-    const f32 t = static_cast<f32>(1.0 / scale);
-    const NodeKernels& kernels = node_kernels();
-    for (i32 a = 0; a < actions; ++a) {
-        u16* row = buffer + row_offset(turn, river, a);
-        kernels.update_regrets_u16(row, action_values[a].data, node_values.data, node_values.count,
-                                   k, t);
-        if (tie_groups) average_tie_groups(row, hands, *tie_groups);
-    }
+    const u32 hands = layout_->entry(turn, river).hands;
+    update_u16_regret_rows(buffer + row_offset(turn, river, 0), padded_row(hands), layout_->actions,
+                           static_cast<i32>(hands), node_values, action_values, tie_groups, scale);
 }
 
 void CompressedNodeData::accumulate_strategy(i32 turn, i32 river,
@@ -211,7 +199,11 @@ void CompressedNodeData::accumulate_strategy(i32 turn, i32 river,
                                              const DoubleArray& reach, f64 weight) {
     if (sixteen_bit_ || !(weight > 0.0)) return;
     i32* buffer = static_cast<i32*>(open_buffer(turn));
-    g_stat_last_weight.store(weight, std::memory_order_relaxed);
+    // Every thread comes here at every node visit with the pass's one
+    // weight: writing the shared gauge only when it changes keeps its cache
+    // line from bouncing between the threads.
+    if (g_stat_last_weight.load(std::memory_order_relaxed) != weight)
+        g_stat_last_weight.store(weight, std::memory_order_relaxed);
     if (!reach.data) return;
     const i32 actions = layout_->actions;
     check_accumulate_args(strategy, reach, actions,

@@ -90,7 +90,6 @@ public:
 
     u32 mode() const { return mode_; }
     bool sixteen_bit() const { return sixteen_bit_; }
-    bool is_open(i32 block) const { return buffers_[static_cast<std::size_t>(block)] != nullptr; }
     // A row of the open block of `turn` as it sits in the working buffer;
     // null while the block is closed or in the other row width.
     const u16* open_row_u16(i32 turn, i32 river, i32 action) const;

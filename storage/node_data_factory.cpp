@@ -60,9 +60,13 @@ const NodeDataLayout* layout_for(const Tree& tree, const TreeNode& node) {
     return k < tree.layouts.size() ? tree.layouts[k].get() : nullptr;
 }
 
+u64 bytes_per_value(const Tree& tree) {
+    return tree.averaging_mode != 0 ? kBytesWithStrategy : kBytesRegretsOnly;
+}
+
 void set_data_sizes(Tree& tree) {
     TreeSizeStats& stats = tree.size_stats;
-    const u64 bytes = tree.averaging_mode != 0 ? kBytesWithStrategy : kBytesRegretsOnly;
+    const u64 bytes = bytes_per_value(tree);
     for (int i = 0; i < 4; ++i) stats.data_sizes[i] = stats.value_counts[i] * bytes;
 }
 
@@ -109,7 +113,7 @@ u64 whole_tree_data_bytes(const Tree& tree) {
         const NodeDataLayout* layout = layout_for(tree, node);
         if (layout) values += static_cast<u64>(layout->values);
     }
-    return values * (tree.averaging_mode != 0 ? kBytesWithStrategy : kBytesRegretsOnly);
+    return values * bytes_per_value(tree);
 }
 
 bool prepare_node_stores(Tree& tree) {

@@ -1,6 +1,7 @@
 #include "storage/row_ops.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 
@@ -72,6 +73,22 @@ void average_tie_groups(u16* row, i32 hands, const std::vector<i16>& tie_groups)
         const u16 mean = static_cast<u16>(sum / static_cast<u32>(g));
         for (i32 j = 0; j < g; ++j) row[h + j] = mean;
         h += g;
+    }
+}
+
+void update_u16_regret_rows(u16* first, u64 stride, i32 actions, i32 hands,
+                            const DoubleArray& node_values,
+                            const std::vector<DoubleArray>& action_values,
+                            const std::vector<i16>* tie_groups, f64 scale) {
+    check_update_args(node_values, action_values, actions, hands);
+    const f32 k = static_cast<f32>(std::pow(scale, 0.75));
+    const f32 t = static_cast<f32>(1.0 / scale);
+    const NodeKernels& kernels = node_kernels();
+    for (i32 a = 0; a < actions; ++a) {
+        u16* row = first + stride * a;
+        kernels.update_regrets_u16(row, action_values[a].data, node_values.data, node_values.count,
+                                   k, t);
+        if (tie_groups) average_tie_groups(row, hands, *tie_groups);
     }
 }
 

@@ -65,6 +65,17 @@ u16 saturate_u16(f64 v);
 // truncated mean of its values; runs are cut at the row's end.
 void average_tie_groups(u16* row, i32 hands, const std::vector<i16>& tie_groups);
 
+// The quantised regret update of a 16-bit row set: `actions` rows of `hands`
+// values, `stride` values apart from `first`. Checks the arguments as
+// `update_regrets` does, then adds trunc(k |r|^0.75) steps with
+// k = scale^0.75 (one step stands for a float regret of scale^-0.75, so
+// |r| below 1/scale rounds to nothing) and, with tie groups, averages each
+// row over them.
+void update_u16_regret_rows(u16* first, u64 stride, i32 actions, i32 hands,
+                            const DoubleArray& node_values,
+                            const std::vector<DoubleArray>& action_values,
+                            const std::vector<i16>* tie_groups, f64 scale);
+
 // out[a][h] = row_at(a)[h] / total[h] with float totals summed in action
 // order, or defaults[a] below 2^-126. `out` must be shaped already.
 template <class RowAt>

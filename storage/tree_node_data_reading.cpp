@@ -184,21 +184,9 @@ void copy_scaled(DoubleArray& out, const DoubleArray& reach) {
     for (i32 h = 0; h < reach.count; ++h) out.data[h] = reach.data[h] * scale;
 }
 
-NodeDataBase* store_of(TreeNode& node, BlockStore kind) {
-    return kind == BlockStore::regrets ? node.regrets.get() : node.strategy_sums.get();
-}
-
 bool opens_river(const TreeNode& node) {
     return node.is_decision() && node.street == kStreetRiver &&
            (!node.parent || node.parent->street < kStreetRiver);
-}
-
-// The river decision nodes from `node` down, a node before its children, in
-// the order of the block walks.
-void river_decisions(Tree& tree, TreeNode& node, std::vector<TreeNode*>& out) {
-    if (!node.is_decision()) return;
-    if (node.street == kStreetRiver) out.push_back(&node);
-    for (const u32 child : node.children) river_decisions(tree, tree.nodes[child], out);
 }
 
 // Calls visit(record, kind) for every split of every walk of compressed
@@ -235,16 +223,14 @@ void assign_walk_counts(Tree& tree) {
     for_each_compressed_walk(tree, [&](NodeWorkRecord& record, BlockStore kind) {
         u64 totals[2] = {0, 0};
         walk_count_values(record, kind, totals);
-        std::vector<TreeNode*> nodes;
-        river_decisions(tree, *record.node, nodes);
         bool seen[2] = {false, false};
-        for (TreeNode* node : nodes) {
-            auto* store = dynamic_cast<CompressedNodeData*>(store_of(*node, kind));
-            if (!store || seen[node->player]) continue;
-            seen[node->player] = true;
+        visit_river_decisions(tree, *record.node, [&](TreeNode& node) {
+            auto* store = dynamic_cast<CompressedNodeData*>(block_store(node, kind));
+            if (!store || seen[node.player]) return;
+            seen[node.player] = true;
             counts_of(store)[static_cast<std::size_t>(record.turn)] =
-                static_cast<i64>(totals[node->player]);
-        }
+                static_cast<i64>(totals[node.player]);
+        });
     });
     for (auto& [store, per_block] : counts) store->set_walk_counts(std::move(per_block));
 }
@@ -263,12 +249,10 @@ void verify_loaded_arenas(Tree& tree) {
             throw IOException(error.what());
         }
         bool exact = true;
-        std::vector<TreeNode*> nodes;
-        river_decisions(tree, *record.node, nodes);
-        for (TreeNode* node : nodes) {
-            auto* store = dynamic_cast<CompressedNodeData*>(store_of(*node, kind));
+        visit_river_decisions(tree, *record.node, [&](TreeNode& node) {
+            auto* store = dynamic_cast<CompressedNodeData*>(block_store(node, kind));
             if (store) exact = exact && store->open_rows_in_range(record.turn);
-        }
+        });
         for (BlockArena* arena : arenas) {
             if (!arena) continue;
             exact = exact && (!arena->has_data() || arena->read_to_end());
@@ -278,6 +262,21 @@ void verify_loaded_arenas(Tree& tree) {
         walk_close_blocks(record, closing, kind, false);
         if (!exact) throw_invalid_file();
     });
+}
+
+// Arrays 0 and 1 (the reach) of the result records of the forget level that
+// the archive left out because they can be recomputed: the reach of both
+// players under the loaded strategies, scaled to sum 200 as forgetting
+// stores it.
+void restore_omitted_results(Tree& tree, i32 forget_level) {
+    const NodeWorkRecords records = street_work_records(tree, static_cast<u32>(forget_level));
+    for (const auto& w : records) {
+        const std::size_t k = forget_level == kStreetRiver ? static_cast<std::size_t>(w->turn) : 0;
+        if (k >= w->node->results.size()) continue;
+        NodeResultRecord& record = w->node->results[k];
+        if (record.reach_recomputable[0]) copy_scaled(record.arrays[0], w->second_reach);
+        if (record.reach_recomputable[1]) copy_scaled(record.arrays[1], w->opponent_reach);
+    }
 }
 
 }  // namespace
@@ -302,15 +301,4 @@ void read_tree_node_data(Tree& tree, Reader& in, bool values_omitted) {
     if (!forgotten(tree)) return;
     read_strategies(tree, in);
     restore_omitted_results(tree, tree.forget_level);
-}
-
-void restore_omitted_results(Tree& tree, i32 forget_level) {
-    const NodeWorkRecords records = street_work_records(tree, static_cast<u32>(forget_level));
-    for (const auto& w : records) {
-        const std::size_t k = forget_level == kStreetRiver ? static_cast<std::size_t>(w->turn) : 0;
-        if (k >= w->node->results.size()) continue;
-        NodeResultRecord& record = w->node->results[k];
-        if (record.reach_recomputable[0]) copy_scaled(record.arrays[0], w->second_reach);
-        if (record.reach_recomputable[1]) copy_scaled(record.arrays[1], w->opponent_reach);
-    }
 }

@@ -22,9 +22,3 @@ u64 min_node_data_bytes(const Tree& tree, i32 version, bool values_omitted);
 // Throws IOException on a short or damaged file; the tree is then only fit
 // to be destroyed.
 void read_tree_node_data(Tree& tree, Reader& in, bool values_omitted);
-
-// Arrays 0 and 1 (the reach) of the result records of the forget level that
-// the archive left out because they can be recomputed: the reach of both
-// players under the loaded strategies, scaled to sum 200 as forgetting
-// stores it.
-void restore_omitted_results(Tree& tree, i32 forget_level);

@@ -17,6 +17,7 @@
 
 #include "platform/cpu_features.h"
 #include "storage/block_node_data.h"
+#include "storage/block_walks.h"
 #include "storage/node_kernels.h"
 #include "tree/node_data_layout.h"
 
@@ -77,9 +78,7 @@ struct Walk {
             BlockArena*& arena = arenas[players[i]];
             arena = stores[i]->open_block(arena, block, totals[players[i]]);
         }
-        for (BlockArena* arena : arenas) {
-            if (arena) arena->end_read();
-        }
+        end_block_reads(arenas);
     }
 
     void close(bool write_back) {
@@ -88,9 +87,7 @@ struct Walk {
             BlockArena*& arena = arenas[players[i]];
             arena = stores[i]->close_block(arena, block, write_back);
         }
-        for (BlockArena* arena : arenas) {
-            if (arena) arena->end_write();
-        }
+        end_block_writes(arenas);
     }
 };
 

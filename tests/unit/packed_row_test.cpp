@@ -13,12 +13,20 @@ namespace {
 using Bytes = std::vector<u8>;
 using Unpack = const u8* (*)(u16*, i32, const u8*);
 
-Bytes pack(const std::vector<u16>& values) {
-    Bytes out(static_cast<std::size_t>(packed_u16_row_max_bytes(static_cast<i32>(values.size()))) +
-              1);
-    const u8* end = pack_u16_row(out.data(), values.data(), static_cast<i32>(values.size()));
+// The bytes that writer `fn` gives for the row, written into room for its
+// largest encoding and a byte more.
+template <class T>
+Bytes pack_with(u8* (*fn)(u8*, const T*, i32), const std::vector<T>& values) {
+    const i32 n = static_cast<i32>(values.size());
+    const i64 bound = sizeof(T) == 2 ? packed_u16_row_max_bytes(n) : packed_u32_row_max_bytes(n);
+    Bytes out(static_cast<std::size_t>(bound) + 1);
+    const u8* end = fn(out.data(), values.data(), n);
     out.resize(static_cast<std::size_t>(end - out.data()));
     return out;
+}
+
+Bytes pack(const std::vector<u16>& values) {
+    return pack_with(pack_u16_row, values);
 }
 
 std::vector<std::pair<std::string, Unpack>> decoders() {
@@ -28,9 +36,10 @@ std::vector<std::pair<std::string, Unpack>> decoders() {
 }
 
 // Decodes exactly `bytes` (no slack after them) and checks the end position.
-std::vector<u16> unpack_exact(Unpack fn, const Bytes& bytes, i32 n) {
+template <class T>
+std::vector<T> unpack_exact(const u8* (*fn)(T*, i32, const u8*), const Bytes& bytes, i32 n) {
     const Bytes buffer = bytes;  // exactly sized, so sanitizers see any over-read
-    std::vector<u16> out(static_cast<std::size_t>(n), 0xBEEF);
+    std::vector<T> out(static_cast<std::size_t>(n), static_cast<T>(0xDEADBEEFu));
     const u8* end = fn(out.data(), n, buffer.data());
     EXPECT_EQ(end, buffer.data() + buffer.size());
     return out;
@@ -127,7 +136,6 @@ TEST(PackedRow, FastPathBlocksMatchTheGeneralRule) {
 
 // ---- 32-bit rows and the writer variants ----
 
-using Pack16 = u8* (*)(u8*, const u16*, i32);
 using Pack32 = u8* (*)(u8*, const u32*, i32);
 using Unpack32 = const u8* (*)(u32*, i32, const u8*);
 
@@ -143,24 +151,8 @@ std::vector<std::pair<std::string, Unpack32>> decoders32() {
     return list;
 }
 
-Bytes pack32_with(Pack32 fn, const std::vector<u32>& values) {
-    const i32 n = static_cast<i32>(values.size());
-    Bytes out(static_cast<std::size_t>(packed_u32_row_max_bytes(n)) + 1);
-    const u8* end = fn(out.data(), values.data(), n);
-    out.resize(static_cast<std::size_t>(end - out.data()));
-    return out;
-}
-
 Bytes pack32(const std::vector<u32>& values) {
-    return pack32_with(pack_u32_row, values);
-}
-
-std::vector<u32> unpack32_exact(Unpack32 fn, const Bytes& bytes, i32 n) {
-    const Bytes buffer = bytes;
-    std::vector<u32> out(static_cast<std::size_t>(n), 0xDEADBEEF);
-    const u8* end = fn(out.data(), n, buffer.data());
-    EXPECT_EQ(end, buffer.data() + buffer.size());
-    return out;
+    return pack_with(pack_u32_row, values);
 }
 
 TEST(PackedRow32, WriterExamples) {
@@ -180,7 +172,7 @@ TEST(PackedRow32, GroupSelectorsFollowTheGroupMaximum) {
         std::vector<u32> values(32, 0);
         values[16 + 5] = maxima[i];  // group 2
         for (const auto& [name, fn] : writers32()) {
-            const Bytes bytes = pack32_with(fn, values);
+            const Bytes bytes = pack_with(fn, values);
             EXPECT_EQ(bytes[0], selectors[i] << 4) << name << " " << maxima[i];
             EXPECT_EQ(bytes.size(), 1 + payload[i]) << name;
         }
@@ -198,14 +190,14 @@ TEST(PackedRow32, ThirtyOneValuesAreFourTailGroups) {
     EXPECT_EQ(bytes[26], 2);
     EXPECT_EQ(bytes[59], 0);
     for (const auto& [name, fn] : decoders32())
-        EXPECT_EQ(unpack32_exact(fn, bytes, 31), values) << name;
+        EXPECT_EQ(unpack_exact(fn, bytes, 31), values) << name;
 }
 
 // A flag byte 3 (a writer never ORs it, but a reader must take it as u32).
 TEST(PackedRow32, TailFlagsAboveOneReadAsWords) {
     const Bytes bytes{0x03, 0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x7F};
     for (const auto& [name, fn] : decoders32()) {
-        EXPECT_EQ(unpack32_exact(fn, bytes, 2), (std::vector<u32>{1, 0x7FFFFFFF})) << name;
+        EXPECT_EQ(unpack_exact(fn, bytes, 2), (std::vector<u32>{1, 0x7FFFFFFF})) << name;
     }
 }
 
@@ -218,12 +210,12 @@ TEST(PackedRow32, VariantsAgreeOnRandomRows) {
         for (const u32 limit : limits) {
             std::vector<u32> values(static_cast<std::size_t>(n));
             for (auto& v : values) v = gen() % 4 == 0 ? 0 : static_cast<u32>(gen() % limit);
-            const Bytes bytes = pack32_with(pack_u32_row_generic, values);
+            const Bytes bytes = pack_with(pack_u32_row_generic, values);
             EXPECT_LE(static_cast<i64>(bytes.size()), packed_u32_row_max_bytes(n));
             for (const auto& [name, fn] : writers32())
-                EXPECT_EQ(pack32_with(fn, values), bytes) << name;
+                EXPECT_EQ(pack_with(fn, values), bytes) << name;
             for (const auto& [name, fn] : decoders32()) {
-                EXPECT_EQ(unpack32_exact(fn, bytes, n), values) << name << " n " << n;
+                EXPECT_EQ(unpack_exact(fn, bytes, n), values) << name << " n " << n;
             }
         }
     }
@@ -237,13 +229,8 @@ TEST(PackedRow16, WriterVariantsAgreeOnRandomRows) {
         for (int limit : limits) {
             std::vector<u16> values(static_cast<std::size_t>(n));
             for (auto& v : values) v = static_cast<u16>(gen() % 4 == 0 ? 0 : gen() % limit);
-            Bytes a(static_cast<std::size_t>(packed_u16_row_max_bytes(n)) + 1);
-            Bytes b(a.size());
-            a.resize(static_cast<std::size_t>(pack_u16_row_generic(a.data(), values.data(), n) -
-                                              a.data()));
-            b.resize(
-                static_cast<std::size_t>(pack_u16_row_avx2(b.data(), values.data(), n) - b.data()));
-            EXPECT_EQ(a, b) << "n " << n << " limit " << limit;
+            EXPECT_EQ(pack_with(pack_u16_row_generic, values), pack_with(pack_u16_row_avx2, values))
+                << "n " << n << " limit " << limit;
         }
     }
 }

@@ -16,6 +16,10 @@ u64 vm_page_size() {
     return page;
 }
 
+u64 vm_round_to_pages(u64 bytes) {
+    return round_up(bytes, vm_page_size());
+}
+
 // No MAP_NORESERVE: a PROT_NONE mapping is not charged against the commit
 // limit anyway, and leaving it out keeps the charge at mprotect time, so that
 // a commit beyond the machine's memory fails here (and is reported) instead of

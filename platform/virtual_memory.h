@@ -29,6 +29,8 @@ void* vm_reserve_commit(u64 bytes);
 bool vm_release(void* addr, u64 bytes);
 // Page size used to round reservations and commits.
 u64 vm_page_size();
+// `bytes` rounded up to whole pages.
+u64 vm_round_to_pages(u64 bytes);
 
 // Address space that is readable and writable at once but takes memory only
 // where it is written, without a charge against the commit limit: the shared

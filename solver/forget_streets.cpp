@@ -21,8 +21,6 @@ namespace {
 // total of any split keeps the reach that the update passes accumulated:
 // the reach under the average strategies is too thin there to trust.
 constexpr f64 kRecomputableShare = 0.01;
-// Frozen reach arrays are scaled to this sum.
-constexpr f64 kFrozenReachSum = 200.0;
 
 f64 sum_of(const DoubleArray& a) {
     f64 sum = 0.0;

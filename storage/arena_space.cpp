@@ -51,11 +51,6 @@ Space& space() {
     return *instance;
 }
 
-u64 round_to_pages(u64 bytes) {
-    const u64 page = vm_page_size();
-    return (bytes + page - 1) & ~(page - 1);
-}
-
 u8* carve(SharedMapping& mapping, u64 bytes) {
     u8* range = mapping.base + mapping.top;
     mapping.top += bytes;
@@ -66,7 +61,7 @@ u8* carve(SharedMapping& mapping, u64 bytes) {
 }  // namespace
 
 u8* arena_space_take(u64 bytes) {
-    bytes = round_to_pages(std::max<u64>(bytes, 1));
+    bytes = vm_round_to_pages(std::max<u64>(bytes, 1));
     Space& s = space();
     std::lock_guard lock(s.mutex);
     for (auto it = s.mappings.rbegin(); it != s.mappings.rend(); ++it) {
@@ -81,8 +76,8 @@ u8* arena_space_take(u64 bytes) {
 
 bool arena_space_give_back(u8* base, u64 bytes, u64 used) {
     if (!base) return true;
-    bytes = round_to_pages(std::max<u64>(bytes, 1));
-    const bool discarded = vm_discard(base, round_to_pages(std::min(used, bytes)));
+    bytes = vm_round_to_pages(std::max<u64>(bytes, 1));
+    const bool discarded = vm_discard(base, vm_round_to_pages(std::min(used, bytes)));
     Space& s = space();
     std::lock_guard lock(s.mutex);
     const auto it = std::find_if(s.mappings.begin(), s.mappings.end(), [&](const SharedMapping& m) {

@@ -35,15 +35,6 @@ void BlockArena::load(Reader&) {
     throw std::logic_error("this arena kind has no archive record");
 }
 
-namespace {
-
-i64 round_to_pages(i64 bytes) {
-    const i64 page = static_cast<i64>(vm_page_size());
-    return (bytes + page - 1) & ~(page - 1);
-}
-
-}  // namespace
-
 void ReservedRegion::grow(i64 bytes) {
     size = bytes;
     need = (bytes + mask) & ~static_cast<i64>(mask);
@@ -62,7 +53,7 @@ void ReservedRegion::grow(i64 bytes) {
         // take memory page by page as they are written: nothing else to do.
         committed = need;
     }
-    const i64 pages = round_to_pages(bytes);
+    const auto pages = static_cast<i64>(vm_round_to_pages(static_cast<u64>(bytes)));
     if (pages > touched) {
         g_stat_arena_bytes += pages - touched;
         touched = pages;

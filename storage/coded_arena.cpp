@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cards/fail.h"
+#include "codecs/channel_buffer_pool.h"
 #include "tree/archive_reader.h"
 
 namespace {
@@ -53,7 +54,7 @@ i64 CodedArena::reservation_for(i64 count) {
     // 7.125 bytes per value plus 2 per row, rows at most one per value.
     const i64 coded = count * 9 + count / 8;
     // One 8-byte header per 64 KB channel block, and a last block per channel.
-    const i64 headers = 8 * (coded / 65536 + kCodecChannels);
+    const i64 headers = 8 * (coded / kChannelBlockBytes + kCodecChannels);
     return (coded + headers + kCommitMask) & ~static_cast<i64>(kCommitMask);
 }
 

@@ -31,8 +31,6 @@ constexpr u64 kCountBytes = 4 * sizeof(u32);
 
 // Per-mille strategies of the strategy section.
 constexpr f64 kPerMille = 1000.0;
-// Forgetting scales each kept reach array to this sum.
-constexpr f64 kReachSum = 200.0;
 constexpr f64 kResultValueScale = 0.01;
 
 bool forgotten(const Tree& tree) {
@@ -180,7 +178,7 @@ void copy_scaled(DoubleArray& out, const DoubleArray& reach) {
     out.resize(reach.count);
     f64 sum = 0.0;
     for (i32 h = 0; h < reach.count; ++h) sum += reach.data[h];
-    const f64 scale = sum > DBL_EPSILON ? kReachSum / sum : 1.0;
+    const f64 scale = sum > DBL_EPSILON ? kFrozenReachSum / sum : 1.0;
     for (i32 h = 0; h < reach.count; ++h) out.data[h] = reach.data[h] * scale;
 }
 

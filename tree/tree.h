@@ -50,6 +50,9 @@ inline constexpr u32 kPassEvaluate = 0;
 inline constexpr u32 kPassUpdate = 1;
 inline constexpr u32 kPassCapture = 2;
 
+// Forgetting a street scales each reach array it keeps to this sum.
+inline constexpr f64 kFrozenReachSum = 200.0;
+
 // Cached per-split results of a node that opens a street. Arrays 0 and 1 are
 // the reach of OOP and IP arriving at the node (on the parent board's hand
 // list), 2 and 3 their values, 4 and 5 their best-response values.

@@ -18,20 +18,6 @@ TreeNode* highest_river_node(TreeNode& node) {
     return top;
 }
 
-// Every river decision node from `node` down, a node before its children,
-// children in action order: the order of the storage walks, which keeps the
-// blocks of one player consecutive in that player's arena.
-template <class Visit>
-void for_each_river_decision(Tree& tree, TreeNode& node, Visit&& visit) {
-    if (!node.is_decision()) return;
-    if (node.street == kStreetRiver) visit(node);
-    for (const u32 child : node.children) for_each_river_decision(tree, tree.nodes[child], visit);
-}
-
-NodeDataBase* store_of(TreeNode& node, BlockStore store) {
-    return store == BlockStore::regrets ? node.regrets.get() : node.strategy_sums.get();
-}
-
 void open_store_blocks(Tree& tree, TreeNode& root, i32 board, BlockStore store) {
     NodeWorkRecord record;
     record.tree = &tree;
@@ -40,19 +26,14 @@ void open_store_blocks(Tree& tree, TreeNode& root, i32 board, BlockStore store) 
     u64 totals[2] = {0, 0};
     walk_count_values(record, store, totals);
     BlockArena* arenas[2] = {nullptr, nullptr};
-    for_each_river_decision(tree, root, [&](TreeNode& node) {
-        NodeDataBase* data = store_of(node, store);
-        if (!data) return;
-        BlockArena*& arena = arenas[node.player];
-        arena = data->open_block(arena, board, static_cast<i64>(totals[node.player]));
-    });
+    walk_open_blocks(record, arenas, store, totals, true);
     end_block_reads(arenas);
 }
 
 void close_store_blocks(Tree& tree, TreeNode& root, i32 board, BlockStore store, bool write_back) {
     BlockArena* arenas[2] = {nullptr, nullptr};
-    for_each_river_decision(tree, root, [&](TreeNode& node) {
-        NodeDataBase* data = store_of(node, store);
+    visit_river_decisions(tree, root, [&](TreeNode& node) {
+        NodeDataBase* data = block_store(node, store);
         if (!data) return;
         BlockArena*& arena = arenas[node.player];
         arena = data->close_block(arena, board, write_back);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <vector>
 
+#include "cards/card_text.h"
 #include "cards/hand_arrays.h"
 #include "cards/hand_tables.h"
 #include "cards/suit_isomorphism.h"
@@ -21,10 +22,6 @@ namespace {
 // normalises regrets, so only the ratios matter, and 1000 keeps the
 // quantised 16-bit river regrets three digits deep.
 constexpr f64 kStrategyRegretScale = 1000.0;
-
-u64 card_mask_of(i32 card) {
-    return card >= 0 ? u64{1} << card : 0;
-}
 
 // The solver reads the mark while it runs: one atomic read-modify-write, so
 // that the other bits of the flags word are never lost.

@@ -43,7 +43,7 @@ void require_board_of_tree(const Tree& tree) {
     if (g_flop_mask != tree.board_mask || root_street != g_root_street) fail_tree();
     if ((g_turn_mask != 0) != turn_expected || (g_river_mask != 0) != river_expected) fail_tree();
     const SplitIndex root =
-        find_node_data(tree, lowest_card_of(g_turn_mask), lowest_card_of(g_river_mask));
+        find_node_data(tree, lowest_card(g_turn_mask), lowest_card(g_river_mask));
     if (root.board != tree.root_board_index || root.river != tree.root_river_index) fail_tree();
 }
 
@@ -146,10 +146,6 @@ void require_built(const LineTreeNode& line) {
     }
 }
 
-i32 lowest_card_of(u64 mask) {
-    return mask ? std::countr_zero(mask) : -1;
-}
-
 i32 line_node_street(const LineTreeNode& node) {
     return g_root_street + node.street_offset;
 }
@@ -159,7 +155,7 @@ NodeRef resolve_node_path(const std::string& path) {
     require_board_of_tree(*g_tree);
     const std::vector<std::string> pieces = split_string(path, ':');
     if (pieces.empty() || pieces[0] != "r") fail_path();
-    NodeRef ref{nullptr, lowest_card_of(g_turn_mask), lowest_card_of(g_river_mask), false};
+    NodeRef ref{nullptr, lowest_card(g_turn_mask), lowest_card(g_river_mask), false};
     if (pieces.size() == 1) return ref;
     if (pieces[1] != "0") fail_path();
     ref.node = g_line_tree.get();

@@ -59,10 +59,6 @@ i32 line_node_street(const LineTreeNode& node);
 // is not one of them.
 i32 child_position(const LineTreeNode& parent, const LineTreeNode* child);
 
-// The lowest card of a mask, -1 for an empty mask: the board's turn or river
-// card from its mask.
-i32 lowest_card_of(u64 mask);
-
 // The tree node that a resolved ref's line node stands for (a ref with a
 // node, from `resolve_node_path`, so that the index is valid).
 TreeNode& tree_node_of(const NodeRef& ref);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "cards/card_text.h"
 #include "cards/hand_arrays.h"
 #include "cards/hand_tables.h"
 #include "cards/suit_isomorphism.h"
@@ -67,10 +68,6 @@ void strategy_rows(u32 iteration, TreeNode& node, SplitIndex split, i32 hands,
     const std::vector<f32> zeros(actions, 0.0f);
     node.strategy_sums->average_strategy(average, split.board, split.river, zeros);
     take_defined_average(rows, average, hands);
-}
-
-u64 card_mask_of(i32 card) {
-    return card >= 0 ? u64{1} << card : 0;
 }
 
 }  // namespace

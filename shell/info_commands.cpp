@@ -3,6 +3,7 @@
 #include <bit>
 #include <string>
 
+#include "cards/card_text.h"
 #include "platform/cpu_features.h"
 #include "platform/memory_status.h"
 #include "shell/command_reply.h"
@@ -13,10 +14,6 @@
 namespace {
 
 constexpr u64 kBytesPerMegabyte = u64{1} << 20;
-
-int lowest_card(u64 mask) {
-    return mask ? std::countr_zero(mask) : -1;
-}
 
 void append_card(std::string& text, int card) {
     if (card < 0) return;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "cards/card_text.h"
 #include "cards/hand_tables.h"
 #include "platform/memory_status.h"
 #include "shell/command_reply.h"
@@ -43,10 +44,6 @@ void require_tree() {
 
 i32 root_street_of_board() {
     return 1 + (g_turn_mask != 0 ? 1 : 0) + (g_river_mask != 0 ? 1 : 0);
-}
-
-i32 lowest_card(u64 mask) {
-    return mask ? std::countr_zero(mask) : -1;
 }
 
 u64 combo_mask(u16 combo) {

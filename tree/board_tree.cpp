@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "cards/board_hand_lists.h"
+#include "cards/card_text.h"
 #include "cards/hand_tables.h"
 #include "cards/range_weights.h"
 #include "cards/suit_isomorphism.h"
@@ -17,12 +18,6 @@ constexpr int kCards = 52;
 constexpr int kRanks = 13;
 constexpr int kSuits = 4;
 
-u64 card_mask(i32 card) {
-    return card >= 0 ? u64{1} << card : 0;
-}
-i32 lowest_card(u64 mask) {
-    return mask ? std::countr_zero(mask) : -1;
-}
 int suit_of(u32 card) {
     return static_cast<int>(card) / kRanks;
 }
@@ -99,8 +94,8 @@ struct RootBoard {
 
 RootBoard canonical_board(const RootBoard& actual) {
     u64 flop = actual.flop;
-    u64 turn = card_mask(actual.turn);
-    u64 river = card_mask(actual.river);
+    u64 turn = card_mask_of(actual.turn);
+    u64 river = card_mask_of(actual.river);
     u8 suit_map[kSuits];
     canonical_suit_order(suit_map, flop, turn, river);
     return RootBoard{flop, lowest_card(turn), lowest_card(river)};
@@ -112,7 +107,7 @@ std::vector<f64> board_range(const std::vector<f64>& range, const RootBoard& act
                              u8 isomorphism) {
     if (!isomorphism) return range;
     std::vector<f64> permuted(range.size());
-    permute_combos_by_suit(actual.flop, card_mask(actual.turn), card_mask(actual.river),
+    permute_combos_by_suit(actual.flop, card_mask_of(actual.turn), card_mask_of(actual.river),
                            permuted.data(), range.data(), 0);
     return permuted;
 }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "cards/board_records.h"
+#include "cards/card_text.h"
 #include "cards/suit_isomorphism.h"
 #include "tree/node_data_layout.h"
 #include "tree/shared_fields.h"
@@ -41,14 +42,6 @@ std::string tree_flags_text() {
 }
 
 namespace {
-
-u64 card_mask_of(i32 card) {
-    return card >= 0 ? u64{1} << card : 0;
-}
-
-i32 lowest_card(u64 mask) {
-    return mask ? std::countr_zero(mask) : -1;
-}
 
 }  // namespace
 

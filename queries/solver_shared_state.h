@@ -5,22 +5,15 @@
 // solver writes them atomically, so that neither side tears the other.
 #pragma once
 
-#include <atomic>
-
-#include "platform/int_types.h"
+#include "tree/shared_fields.h"
 #include "tree/tree.h"
 
-inline u32 load_shared_u32(const u32& field) {
-    // The tree itself is not const; only this reader's view of it is.
-    return std::atomic_ref<u32>(const_cast<u32&>(field)).load(std::memory_order_relaxed);
-}
-
 inline u32 tree_iteration_now(const Tree& tree) {
-    return load_shared_u32(tree.iteration);
+    return load_tree_iteration(tree);
 }
 
 inline u32 tree_flags_now(const Tree& tree) {
-    return load_shared_u32(tree.flags);
+    return load_tree_flags(tree);
 }
 
 inline bool tree_is_isomorphic(const Tree& tree) {

@@ -14,6 +14,10 @@ inline u32 load_tree_flags(const Tree& tree) {
     return std::atomic_ref<u32>(const_cast<u32&>(tree.flags)).load(std::memory_order_relaxed);
 }
 
+inline u32 load_tree_iteration(const Tree& tree) {
+    return std::atomic_ref<u32>(const_cast<u32&>(tree.iteration)).load(std::memory_order_relaxed);
+}
+
 inline void store_tree_flags(Tree& tree, u32 flags) {
     std::atomic_ref<u32>(tree.flags).store(flags, std::memory_order_relaxed);
 }

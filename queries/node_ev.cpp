@@ -184,19 +184,8 @@ private:
         return first;
     }
 
-    void open(BlockStore store) {
-        u64 totals[2] = {0, 0};
-        walk_count_values(record_, store, totals);
-        BlockArena* arenas[2] = {nullptr, nullptr};
-        walk_open_blocks(record_, arenas, store, totals, false);
-        end_block_reads(arenas);
-    }
-
-    void close(BlockStore store) {
-        BlockArena* arenas[2] = {nullptr, nullptr};
-        walk_close_blocks(record_, arenas, store, false);
-        end_block_writes(arenas);
-    }
+    void open(BlockStore store) { open_split_blocks(record_, store, false); }
+    void close(BlockStore store) { close_split_blocks(record_, store, false); }
 
     NodeWorkRecord record_;
     bool sums_ = false;

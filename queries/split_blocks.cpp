@@ -23,11 +23,7 @@ void open_store_blocks(Tree& tree, TreeNode& root, i32 board, BlockStore store) 
     record.tree = &tree;
     record.node = &root;
     record.turn = board;
-    u64 totals[2] = {0, 0};
-    walk_count_values(record, store, totals);
-    BlockArena* arenas[2] = {nullptr, nullptr};
-    walk_open_blocks(record, arenas, store, totals, true);
-    end_block_reads(arenas);
+    open_split_blocks(record, store, true);
 }
 
 void close_store_blocks(Tree& tree, TreeNode& root, i32 board, BlockStore store, bool write_back) {

@@ -178,19 +178,8 @@ public:
     OpenSplitBlocks& operator=(const OpenSplitBlocks&) = delete;
 
 private:
-    void open(BlockStore store) const {
-        u64 totals[2] = {0, 0};
-        walk_count_values(record_, store, totals);
-        BlockArena* arenas[2] = {nullptr, nullptr};
-        walk_open_blocks(record_, arenas, store, totals, false);
-        end_block_reads(arenas);
-    }
-
-    void close(BlockStore store) const {
-        BlockArena* arenas[2] = {nullptr, nullptr};
-        walk_close_blocks(record_, arenas, store, false);
-        end_block_writes(arenas);
-    }
+    void open(BlockStore store) const { open_split_blocks(record_, store, false); }
+    void close(BlockStore store) const { close_split_blocks(record_, store, false); }
 
     const NodeWorkRecord& record_;
     const bool with_sums_;

@@ -60,19 +60,8 @@ public:
     ForcedSplitBlocks& operator=(const ForcedSplitBlocks&) = delete;
 
 private:
-    void open(BlockStore store) {
-        u64 totals[2] = {0, 0};
-        walk_count_values(record_, store, totals);
-        BlockArena* arenas[2] = {nullptr, nullptr};
-        walk_open_blocks(record_, arenas, store, totals, true);
-        end_block_reads(arenas);
-    }
-
-    void close(BlockStore store) {
-        BlockArena* arenas[2] = {nullptr, nullptr};
-        walk_close_blocks(record_, arenas, store, true);
-        end_block_writes(arenas);
-    }
+    void open(BlockStore store) { open_split_blocks(record_, store, true); }
+    void close(BlockStore store) { close_split_blocks(record_, store, true); }
 
     NodeWorkRecord record_;
 };

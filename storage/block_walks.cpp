@@ -225,6 +225,20 @@ void end_block_writes(BlockArena* const arenas[2]) {
     }
 }
 
+void open_split_blocks(const NodeWorkRecord& record, BlockStore store, bool force) {
+    u64 totals[2] = {0, 0};
+    walk_count_values(record, store, totals);
+    BlockArena* arenas[2] = {nullptr, nullptr};
+    walk_open_blocks(record, arenas, store, totals, force);
+    end_block_reads(arenas);
+}
+
+void close_split_blocks(const NodeWorkRecord& record, BlockStore store, bool force) {
+    BlockArena* arenas[2] = {nullptr, nullptr};
+    walk_close_blocks(record, arenas, store, force);
+    end_block_writes(arenas);
+}
+
 void allocate_node_work_records(NodeWorkRecord& record, u32 street, NodeWorkRecords& out) {
     collect_records(record, street, out);
 }

@@ -84,6 +84,11 @@ void walk_close_blocks(const NodeWorkRecord& record, BlockArena* arenas[2], Bloc
 void end_block_reads(BlockArena* const arenas[2]);
 void end_block_writes(BlockArena* const arenas[2]);
 
+// One whole cycle over the chosen store of the record's split: count, open
+// and end_read; close and end_write. `force` as for the walks.
+void open_split_blocks(const NodeWorkRecord& record, BlockStore store, bool force);
+void close_split_blocks(const NodeWorkRecord& record, BlockStore store, bool force);
+
 // Appends the records of the first decision nodes of `street` reached from
 // the record. The record's opponent reach is IP's reach and its second reach
 // OOP's; the new records carry both on their own hand lists. The nodes passed

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <iterator>
-#include <limits>
 #include <vector>
 
 #include "cards/card_text.h"
@@ -119,16 +118,16 @@ void require_named_cards(const NodeRef& ref) {
     if (street >= kRiver && ref.river_card < 0) fail_path();
 }
 
-// The element of a bet: "b" and the amount, whole amounts as integers.
+// The element of a bet: "b" and the amount in the shortest plain decimal
+// text that reads back to the same key (b50, b33.7 rather than
+// b33.700000000000003), so that the element resolves to its child.
 std::string bet_text(f64 key) {
-    char buffer[40];
-    const bool whole = key == std::trunc(key) && key <= std::numeric_limits<i32>::max();
-    if (whole) {
-        std::snprintf(buffer, sizeof buffer, "b%d", static_cast<i32>(key));
-    } else {
-        std::snprintf(buffer, sizeof buffer, "b%.17g", key);
-    }
-    return buffer;
+    // Any double fits: at most 309 digits before the point, or at most 17
+    // significant digits that end 324 places after it.
+    char buffer[400] = {'b'};
+    const std::to_chars_result end =
+        std::to_chars(buffer + 1, buffer + sizeof buffer, key, std::chars_format::fixed);
+    return std::string(buffer, end.ptr);
 }
 
 }  // namespace

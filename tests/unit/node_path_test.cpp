@@ -153,7 +153,7 @@ TEST_F(NodePath, ChildElementsResolveBackToTheirChild) {
             << path;
         EXPECT_EQ(child_position(*root.node, resolve(path).node), k);
     }
-    EXPECT_EQ(child_action_text(root, 0), "b33.700000000000003");
+    EXPECT_EQ(child_action_text(root, 0), "b33.7");
 }
 
 TEST_F(NodePath, LinesEditedAfterTheBuildNoLongerResolve) {

@@ -12,5 +12,5 @@ if [[ ! -f "$script" ]]; then
 fi
 
 install_missing_packages "${VOSTREL_PACKAGES[@]}"
-build_release
+build_release vostrel
 exec "$VOSTREL_BUILD/vostrel" <"$script"

@@ -25,8 +25,11 @@ install_missing_packages() {
 }
 
 # Build output goes to the error stream so that `./run.sh FILE > out.txt`
-# captures only what the program prints.
+# captures only what the program prints. Targets may be named (run.sh builds
+# the program alone); without any, everything is built, tests included.
 build_release() {
+    local targets=()
+    [[ $# -gt 0 ]] && targets=(--target "$@")
     cmake -S "$VOSTREL_ROOT" -B "$VOSTREL_BUILD" -DCMAKE_BUILD_TYPE=Release >&2
-    cmake --build "$VOSTREL_BUILD" -j"$(nproc)" >&2
+    cmake --build "$VOSTREL_BUILD" -j"$(nproc)" "${targets[@]}" >&2
 }

@@ -12,6 +12,7 @@
 #include "queries/split_lookup.h"
 #include "shell/command_reply.h"
 #include "solver/solver_pass.h"
+#include "solver/split_solve.h"
 #include "storage/node_data.h"
 #include "storage/node_data_factory.h"
 #include "tree/tree.h"
@@ -46,11 +47,13 @@ void fill_split_row(DoubleArray& row, const f64* combo_values, const SplitLevel&
     }
 }
 
-// A node of a forgotten street has no data to mark or write until its split
-// is solved again: refused rather than confirmed for a change that would
-// not happen.
-void require_node_data(const TreeNode& node) {
-    if (!node.regrets) throw_command_error("incomplete tree");
+// A point of a forgotten street is refused rather than confirmed for a
+// change that would not be in force: its stores are missing, or hold a
+// split that a query solved again on its own, which the results above do not
+// follow, which a partial solve starts over and which forgetting again drops.
+// One rule for every edit, whatever a query has solved meanwhile.
+void require_node_data(const Tree& tree, const TreeNode& node) {
+    if (node_data_forgotten(tree, node) || !node.regrets) throw_command_error("incomplete tree");
 }
 
 }  // namespace
@@ -59,7 +62,7 @@ void set_node_locked(i32 index, i32 turn_card, i32 river_card, bool locked) {
     if (!g_tree) return;
     const PassLock between_passes;
     TreeNode& node = g_tree->nodes[static_cast<std::size_t>(index)];
-    require_node_data(node);
+    require_node_data(*g_tree, node);
     const SplitIndex split = find_node_data(*g_tree, turn_card, river_card);
     require_split_for(node, split);
     mark_entry(node.regrets->entry(split.board, split.river), locked);
@@ -75,9 +78,9 @@ void set_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, c
     if (!g_tree) return;
     const PassLock between_passes;
     Tree& tree = *g_tree;
-    prepare_node_stores(tree);
     TreeNode& node = tree.nodes[static_cast<std::size_t>(index)];
-    require_node_data(node);
+    require_node_data(tree, node);
+    prepare_node_stores(tree);
     const SplitIndex split = find_node_data(tree, turn_card, river_card);
     require_split_for(node, split);
 
@@ -104,5 +107,7 @@ void set_node_strategy(i32 index, i32 position, i32 turn_card, i32 river_card, c
 void set_node_ev_boost(i32 index, f32 boost) {
     if (!g_tree || index < 0 || static_cast<std::size_t>(index) >= g_tree->nodes.size()) return;
     const PassLock between_passes;
-    g_tree->nodes[static_cast<std::size_t>(index)].ev_boost = boost;
+    TreeNode& node = g_tree->nodes[static_cast<std::size_t>(index)];
+    if (node_data_forgotten(*g_tree, node)) throw_command_error("incomplete tree");
+    node.ev_boost = boost;
 }

@@ -4,7 +4,9 @@
 // written as regrets; and the EV boost that the traverser's visit adds.
 // Called by the locking, strategy-editing and EV-boost commands. Each takes
 // the pass lock, so that on a running solver the change lands between two
-// passes.
+// passes. Each refuses a node of a forgotten street while the tree is
+// incomplete with the command failure "incomplete tree", also where a query
+// has solved its split again (solver/split_solve.h, node_data_forgotten).
 #pragma once
 
 #include "platform/int_types.h"

@@ -202,6 +202,11 @@ TreeNode* split_root_of(Tree& tree, TreeNode& node) {
     return root;
 }
 
+bool node_data_forgotten(const Tree& tree, const TreeNode& node) {
+    if ((load_tree_flags(tree) & kTreeIncomplete) == 0) return false;
+    return tree.forget_level >= 0 && static_cast<i32>(node.street) >= tree.forget_level;
+}
+
 NodeResultRecord* split_record(TreeNode& root, i32 board) {
     if (root.street != kStreetRiver) return root.results.empty() ? nullptr : &root.results[0];
     if (board < 0 || static_cast<std::size_t>(board) >= root.results.size()) return nullptr;

@@ -34,6 +34,13 @@ inline constexpr i32 kSplitMeasureInterval = 25;
 // an earlier street.
 TreeNode* split_root_of(Tree& tree, TreeNode& node);
 
+// Whether the node's data belongs to a forgotten street: the tree is
+// incomplete and the node lies on or after the forget level. Such data is
+// missing, or holds a split solved again for a query, which the tree's
+// results do not follow and a partial solve starts over: nothing there can
+// be edited.
+bool node_data_forgotten(const Tree& tree, const TreeNode& node);
+
 // The result record that keeps the split's reach and solved mark: the one of
 // `board` on a river split root, the only one on a turn split root; null
 // when the root has none for it.

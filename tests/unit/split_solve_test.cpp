@@ -152,13 +152,16 @@ TEST_F(SplitSolve, QueriesSolveASplitOnce) {
     EXPECT_NE(river_record("Qd").solved_splits, 0u);
 
     // A strategy written into the split stays: the second query does not
-    // solve the split again.
+    // solve the split again. The edit commands refuse a forgotten street, so
+    // the strategy is written with the tree's incomplete mark lifted.
+    g_tree->flags &= ~kTreeIncomplete;
     std::string line = "set_strategy " + std::string(kRiverPath) + " 0";
     for (int h = 0; h < kHandCount; ++h) line += " 1";
     ASSERT_EQ(run_line(line), "set_strategy ok!\n");
     line = "set_strategy " + std::string(kRiverPath) + " 1";
     for (int h = 0; h < kHandCount; ++h) line += " 0";
     ASSERT_EQ(run_line(line), "set_strategy ok!\n");
+    g_tree->flags |= kTreeIncomplete;
     const auto written = strategy_rows(kRiverPath);
     for (int c = 0; c < kHandCount; ++c) {
         if (std::isnan(written[0][c]) || range[c] == 0.0) continue;
@@ -271,8 +274,15 @@ TEST_F(SplitSolve, EditsOfForgottenNodesAreRefused) {
     EXPECT_EQ(run_line("unlock_node " + path), "ERROR: unlock_node incomplete tree\n");
     EXPECT_EQ(run_line("set_strategy " + path + " 0" + values),
               "ERROR: set_strategy incomplete tree\n");
-    // Once a query has solved the split again, its data is there to edit.
+    // A query that solved the split again changes nothing: that split is the
+    // query's, not the tree's solve.
     strategy_rows(path);
+    EXPECT_EQ(run_line("lock_node " + path), "ERROR: lock_node incomplete tree\n");
+    EXPECT_EQ(run_line("set_ev_boost " + path + " 0.5"), "ERROR: set_ev_boost incomplete tree\n");
+    EXPECT_EQ(output_lines(run_line("show_node " + path))[5], "flags: ");
+    // Above the forgotten street, and after a rebuild, edits are in force.
+    EXPECT_EQ(run_line("lock_node r:0:c:c:Qd"), "lock_node ok!\n");
+    ASSERT_EQ(run_line("rebuild_all"), "rebuild_all ok!\n");
     EXPECT_EQ(run_line("lock_node " + path), "lock_node ok!\n");
     EXPECT_EQ(output_lines(run_line("show_node " + path))[5], "flags: LOCKED");
 }

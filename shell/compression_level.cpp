@@ -52,15 +52,17 @@ bool rainbow_flop(u64 flop_mask) {
     return suits == 3;
 }
 
+bool weights_fit_every_level(const Tree& tree) {
+    return tree.root_street() != kStreetFlop ||
+           !(largest_weight(tree) > max_weight_for_integer_sums());
+}
+
 void check_range_weights_for_level(const Tree& tree, i32 level) {
-    if (level < 1 || tree.root_street() != kStreetFlop) return;
-    const f64 bound = max_weight_for_integer_sums();
-    const f64 largest = largest_weight(tree);
-    if (!(largest > bound)) return;
+    if (store_modes_of_level(level).strategy == 0 || weights_fit_every_level(tree)) return;
     char reason[160];
     std::snprintf(reason, sizeof reason,
                   "range weight %g is above %.4g, the most that the strategy sums of compression "
                   "level %d can carry",
-                  largest, bound, level);
+                  largest_weight(tree), max_weight_for_integer_sums(), level);
     throw_command_error(reason);
 }

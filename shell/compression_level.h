@@ -21,7 +21,13 @@ i32 compression_level_for_budget(f64 budget, f64 need, bool rainbow_flop);
 // Whether the three flop cards of a board mask are of three suits.
 bool rainbow_flop(u64 flop_mask);
 
+// Whether every level can carry the tree's range weights: the 32-bit
+// integer strategy sums of levels 1 to 4 on a flop root hold weights up to
+// max_weight_for_integer_sums (about 1.264). The automatic level is 0 when
+// they cannot.
+bool weights_fit_every_level(const Tree& tree);
+
 // Raises the command failure that refuses `level` for the tree when its
-// strategy sums are 32-bit integers (levels 1 to 4 on a flop root) and a
-// range weight is larger than they can carry (max_weight_for_integer_sums).
+// strategy sums are 32-bit integers and a range weight is larger than they
+// can carry.
 void check_range_weights_for_level(const Tree& tree, i32 level);

@@ -133,42 +133,43 @@ std::unique_ptr<Tree> make_tree_or_fail(const TreeSpec& spec) {
     }
 }
 
-void reset_or_fail(Tree& tree, StoreModes modes) {
-    const u32 pair[2] = {modes.regrets, modes.strategy};
-    if (reset_solve(tree, pair)) return;
-    if (g_tree) set_new_tree_solver_defaults(g_tree->root_street());
-    throw_command_error("out of memory");
-}
-
 // The level that the tree's uncompressed size figures and the available
-// physical memory call for. A new tree gets its figures from a reset without
-// compression; a present tree is not reset for them (a refused level must
-// leave its solve alone), and its last reset may have left out a forgotten
-// street that the change of level brings back: its need is that of every
-// street.
-i32 automatic_level(Tree& tree, bool present) {
+// physical memory call for. A new tree gets its figures from a reset of its
+// stores without compression (nothing outside the tree changes, so that the
+// build can still be refused); a present tree is not reset for them (a
+// refused level must leave its solve alone), and its last reset may have
+// left out a forgotten street that the change of level brings back: its need
+// is that of every street.
+i32 level_for_memory(Tree& tree, bool present) {
     i64 need = 0;
     if (present) {
         need = static_cast<i64>(whole_tree_data_bytes(tree));
     } else {
-        reset_or_fail(tree, StoreModes{});
+        reset_stores_or_fail(tree, 0);
         const TreeSizeStats& stats = tree.size_stats;
         need = static_cast<i64>(stats.data_sizes[1] + stats.data_sizes[2] + stats.data_sizes[3]);
     }
-    const i32 level = automatic_compression_level(need, available_physical_memory(memory_status()),
-                                                  rainbow_flop(tree.board_mask));
+    return automatic_compression_level(need, available_physical_memory(memory_status()),
+                                       rainbow_flop(tree.board_mask));
+}
+
+// The automatic level: the one for the memory, among the levels that the
+// tree's range weights allow.
+i32 automatic_level(Tree& tree, bool present) {
+    const i32 level = weights_fit_every_level(tree) ? level_for_memory(tree, present) : 0;
     out_printf("#auto compression level %d\n", level);
     return level;
 }
 
-// The level that the setting calls for, checked against the tree's range
-// weights. `present`: the current tree, already solved from (rather than one
-// being built).
+// The level that the setting calls for. A level set by the user is checked
+// against the tree's range weights; the automatic one only picks a level
+// that carries them. `present`: the current tree, already solved from
+// (rather than one being built).
 i32 choose_level(Tree& tree, bool present) {
     const i32 setting = g_compression_setting;
-    const i32 level = setting < 0 ? automatic_level(tree, present) : setting;
-    check_range_weights_for_level(tree, level);
-    return level;
+    if (setting < 0) return automatic_level(tree, present);
+    check_range_weights_for_level(tree, setting);
+    return setting;
 }
 
 struct NodeCounts {
@@ -248,6 +249,23 @@ std::unique_ptr<Tree> build_game_tree(const GameSetup& setup, LineFlattening& fl
     return tree;
 }
 
+void reset_stores_or_fail(Tree& tree, i32 level) {
+    const StoreModes modes = store_modes_of_level(level);
+    const u32 pair[2] = {modes.regrets, modes.strategy};
+    if (!reset_tree_stores(tree, pair)) throw_command_error("out of memory");
+}
+
+void set_level_parameters(const Tree& tree, i32 level) {
+    const StoreModes modes = store_modes_of_level(level);
+    const u32 pair[2] = {modes.regrets, modes.strategy};
+    set_solver_parameters(tree, pair);
+}
+
+void install_reset_tree(std::unique_ptr<Tree> tree, i32 level) {
+    install_tree(std::move(tree));
+    set_level_parameters(*g_tree, level);
+}
+
 void build_tree_dispatch() {
     const i32 root_street = root_street_of_board();
     const i32 effective_stack = effective_stack_of(*g_line_tree);
@@ -261,9 +279,9 @@ void build_tree_dispatch() {
     LineFlattening flat;
     std::unique_ptr<Tree> tree = build_game_tree(setup, flat);
     const i32 level = choose_level(*tree, false);
-    reset_or_fail(*tree, store_modes_of_level(level));
+    reset_stores_or_fail(*tree, level);
 
-    install_tree(std::move(tree));
+    install_reset_tree(std::move(tree), level);
     g_root_street = root_street;
     g_effective_stack = effective_stack;
     assign_line_indices(flat);
@@ -306,13 +324,14 @@ void set_compression_setting(i32 setting) {
     // of a forgotten street's state may outlive the data it described.
     discard_forgotten_state(*g_tree);
     try {
-        reset_or_fail(*g_tree, store_modes_of_level(level));
+        reset_stores_or_fail(*g_tree, level);
     } catch (const CommandError&) {
         // A tree whose stores could not be made cannot be solved or queried.
         release_tree();
         g_tree_present = 0;
         throw;
     }
+    set_level_parameters(*g_tree, level);
     g_actual_compression = level;
 }
 

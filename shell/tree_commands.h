@@ -56,6 +56,16 @@ std::unique_ptr<Tree> build_game_tree(const GameSetup& setup, LineFlattening& fl
 // the tree is present.
 void build_tree_dispatch();
 
+// Fresh stores for the modes of compression `level` (0 to 4; any other value
+// stores uncompressed) on a tree, or the command failure "out of memory".
+// Nothing outside the tree changes: a tree built or loaded aside is reset so,
+// and the solver's parameters follow only when it becomes current.
+void reset_stores_or_fail(Tree& tree, i32 level);
+// The solver parameters for the current `tree` solved at `level`.
+void set_level_parameters(const Tree& tree, i32 level);
+// Makes a tree that was reset aside current, with its solver parameters.
+void install_reset_tree(std::unique_ptr<Tree> tree, i32 level);
+
 // `ai6_set_compression`: stores the setting (-1 automatic, else 0 to 4) and
 // applies it at once to a present tree, whose solve starts afresh.
 void set_compression_setting(i32 setting);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 
+#include "storage/block_arena.h"
 #include "storage/node_data.h"
 #include "storage/node_data_factory.h"
 #include "tree/tree.h"
@@ -75,24 +76,33 @@ void set_new_tree_solver_defaults(u32 root_street) {
     set_averaging_for_root(root_street);
 }
 
-bool reset_solve(Tree& tree, const u32 modes[2]) {
-    g_iteration_cap = kIterationCap;
-    g_regret_scale_base = kRegretScaleBase;
-    const u32 root_street = tree.root_street();
-    set_averaging_for_root(root_street);
-    const bool flop_root = root_street == kStreetFlop;
+bool reset_tree_stores(Tree& tree, const u32 modes[2]) {
+    const bool flop_root = tree.root_street() == kStreetFlop;
     tree.store_modes[0] = flop_root ? modes[0] : 0;
     tree.store_modes[1] = flop_root ? modes[1] : 0;
-    // Read from the request, even where the root forces uncompressed stores.
-    g_river_early_iterations =
-        static_cast<i32>(modes[0]) >= static_cast<i32>(kCodedMode) ? kCodedRiverEarlyIterations : 0;
-    tree.regret_scale = g_regret_scale_base / tree.max_amount;
+    tree.regret_scale = kRegretScaleBase / tree.max_amount;
     try {
         create_all_node_data(tree);
     } catch (const std::bad_alloc&) {
         drop_stores(tree);
         return false;
     }
+    return true;
+}
+
+void set_solver_parameters(const Tree& tree, const u32 modes[2]) {
+    g_iteration_cap = kIterationCap;
+    g_regret_scale_base = kRegretScaleBase;
+    set_averaging_for_root(tree.root_street());
+    // Read from the request, even where the root forces uncompressed stores.
+    g_river_early_iterations =
+        static_cast<i32>(modes[0]) >= static_cast<i32>(kCodedMode) ? kCodedRiverEarlyIterations : 0;
+    reset_storage_rate_stats();
+}
+
+bool reset_solve(Tree& tree, const u32 modes[2]) {
+    if (!reset_tree_stores(tree, modes)) return false;
+    set_solver_parameters(tree, modes);
     return true;
 }
 

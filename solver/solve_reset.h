@@ -41,10 +41,17 @@ void create_tree(const TreeSpec& spec);
 
 // Gives every node of the tree fresh, empty stores for the requested modes
 // (uncompressed unless the root is on the flop: storage/node_data_factory.h),
-// recomputes the size figures, zeroes the storage rates,
-// sets the iteration counter to 0 and the solver parameters for the tree.
-// Returns false, leaving the tree without stores, when memory for a store
-// cannot be obtained.
+// recomputes the size figures and sets the iteration counter to 0. Touches
+// nothing but the tree, so that a tree being built aside can be reset and
+// still be refused without a trace. Returns false, leaving the tree without
+// stores, when memory for a store cannot be obtained.
+bool reset_tree_stores(Tree& tree, const u32 modes[2]);
+// The process-wide part of a reset, for the tree that is or becomes current:
+// the solver parameters for its root street and the requested modes, and
+// zeroed storage rates.
+void set_solver_parameters(const Tree& tree, const u32 modes[2]);
+// Both: the reset of a tree, which then solves from scratch. False, with the
+// parameters untouched, when the stores cannot be made.
 bool reset_solve(Tree& tree, const u32 modes[2]);
 // The same on the current tree; false without one.
 bool reset_solve(const u32 modes[2]);

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "storage/block_arena.h"
 #include "storage/block_node_data.h"
 #include "storage/compressed_node_data.h"
 #include "storage/plain_node_data.h"
@@ -103,7 +102,6 @@ void create_all_node_data(Tree& tree) {
     set_data_sizes(tree);
     tree.iteration = 0;
     tree.all_stores_prepared = 0;
-    reset_storage_rate_stats();
 }
 
 u64 whole_tree_data_bytes(const Tree& tree) {

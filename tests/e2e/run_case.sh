@@ -15,6 +15,10 @@
 #               appended to the output as "=== file ===" and its contents
 #   NAME.mask   sed script applied to the output before the comparison, for
 #               figures that vary from run to run (timings)
+#   NAME.meminfo  what the program reads as /proc/meminfo: the run takes place
+#               in a private mount namespace with this file bound over it;
+#               where no such namespace can be had, the case is skipped
+#               (exit code 77)
 # On a mismatch a unified diff is printed and the exit code is 1.
 set -u
 
@@ -34,7 +38,17 @@ fi
 
 cd "$work" || exit 1
 # A fixed program name keeps the parser's usage and error texts stable.
-(exec -a vostrel "$binary" "${args[@]}") < "$name.cmd" > actual.out 2> actual.err
+if [ -f "$name.meminfo" ]; then
+    in_namespace='mount --bind "$1" /proc/meminfo && shift && exec -a vostrel "$@"'
+    if ! unshare -m bash -c "$in_namespace" _ "$name.meminfo" true 2>/dev/null; then
+        echo "skipped: no private mount namespace for $name.meminfo"
+        exit 77
+    fi
+    unshare -m bash -c "$in_namespace" _ "$name.meminfo" "$binary" "${args[@]}" \
+        < "$name.cmd" > actual.out 2> actual.err
+else
+    (exec -a vostrel "$binary" "${args[@]}") < "$name.cmd" > actual.out 2> actual.err
+fi
 code=$?
 
 sed -i '1s/^Vostrel (Quillon) build .*$/BANNER/' actual.out

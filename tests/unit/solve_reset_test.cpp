@@ -8,6 +8,7 @@
 
 #include <limits>
 
+#include "storage/block_arena.h"
 #include "storage/block_node_data.h"
 #include "storage/compressed_node_data.h"
 #include "storage/node_data_factory.h"
@@ -228,6 +229,34 @@ TEST_F(TreeTest, ResetStartsTheSolveAfresh) {
     EXPECT_DOUBLE_EQ(g_avg_weight_exponent, 1.5);
     EXPECT_DOUBLE_EQ(g_avg_weight_cap, 262143.0);
     EXPECT_DOUBLE_EQ(tree.regret_scale, 125.0 / 40.0);
+}
+
+// A tree built aside (a build that may still be refused) gets its stores
+// without touching what the current tree solves with; its parameters come
+// with the process-wide part of the reset.
+TEST_F(TreeTest, StoresOfATreeAsideLeaveTheSolverParameters) {
+    RecordList river_only;
+    const i32 root = river_only.decision(-1, 0, kStreetRiver);
+    river_only.showdown(root, 10.0);
+    river_only.fold(root, 5.0);
+    ASSERT_TRUE(reset(build(river_only, {"Qs", "Jh", "2h", "8d", "3c"}), 0, 0));
+    g_stat_decoded_bytes = 123;
+
+    const std::vector<f64> range = pairs_range();
+    std::unique_ptr<Tree> aside =
+        make_tree(spec_for(three_streets(), {"Qs", "Jh", "2h"}, range, range, 1));
+    const u32 modes[2] = {2, 2};
+    ASSERT_TRUE(reset_tree_stores(*aside, modes));
+    EXPECT_TRUE(is<CompressedNodeData>(aside->nodes[3].regrets));
+    EXPECT_DOUBLE_EQ(g_avg_weight_exponent, 4.0);
+    EXPECT_EQ(g_avg_weight_cap, std::numeric_limits<f64>::max());
+    EXPECT_EQ(g_river_early_iterations, 0);
+    EXPECT_EQ(g_stat_decoded_bytes, 123);
+
+    set_solver_parameters(*aside, modes);
+    EXPECT_DOUBLE_EQ(g_avg_weight_exponent, 1.5);
+    EXPECT_EQ(g_river_early_iterations, 30);
+    EXPECT_EQ(g_stat_decoded_bytes, 0);
 }
 
 TEST_F(TreeTest, PreparationStopsAtAFailingStoreAndResumes) {

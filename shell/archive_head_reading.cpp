@@ -12,7 +12,6 @@ namespace {
 constexpr char kMagic[4] = {'A', 'I', '6', ':'};
 constexpr i32 kFirstFlaggedVersion = 4;
 constexpr u64 kCardBits = (u64{1} << 52) - 1;
-constexpr u32 kHighestLevel = 4;
 // A child record takes at least its key and the fixed fields of a node.
 constexpr u64 kNodeFieldBytes = sizeof(u32) + 3 * sizeof(i32) + 3 * sizeof(f64) + sizeof(i32);
 constexpr u64 kChildBytes = sizeof(f64) + kNodeFieldBytes;
@@ -125,6 +124,5 @@ ArchiveHead read_archive_head(Reader& in) {
     head.settings = read_tree_settings_record(in);
     check_tree_settings(head.settings, static_cast<u32>(head.root_street()));
     head.compression_level = read_u32(in);
-    require(head.compression_level <= kHighestLevel);
     return head;
 }

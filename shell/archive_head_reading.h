@@ -31,7 +31,12 @@ struct ArchiveHead {
     std::vector<f64> ranges[2];
     std::unique_ptr<LineTreeNode> lines;
     TreeSettingsRecord settings;
+    // The level in use when the archive was written. Any value is taken: one
+    // outside 0 to 4 (a later version's) stores uncompressed and is reported
+    // as the level in use, as a 32-bit signed number.
     u32 compression_level = 0;
+
+    i32 level() const { return static_cast<i32>(compression_level); }
 
     // 1 flop, 2 turn, 3 river.
     i32 root_street() const { return 1 + (turn_mask != 0) + (river_mask != 0); }

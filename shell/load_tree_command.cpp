@@ -36,9 +36,7 @@ std::unique_ptr<Tree> build_from_head(const ArchiveHead& head, LineFlattening& f
 // Fresh stores for the archive's level, then the node data. The tree is not
 // current yet, so that a failure leaves none.
 void read_node_data(Tree& tree, const ArchiveHead& head, Reader& in) {
-    const StoreModes modes = store_modes_of_level(static_cast<i32>(head.compression_level));
-    const u32 pair[2] = {modes.regrets, modes.strategy};
-    if (!reset_solve(tree, pair)) throw_command_error("out of memory");
+    reset_stores_or_fail(tree, head.level());
     require_bytes_left(in, min_node_data_bytes(tree, head.version, head.values_omitted));
     if (!prepare_node_stores(tree)) throw_command_error("out of memory");
     read_tree_node_data(tree, in, head.values_omitted);
@@ -56,7 +54,7 @@ void take_settings(ArchiveHead& head, const LineFlattening& flat) {
     assign_line_indices(flat);
     g_line_tree = std::move(head.lines);
     g_root_street = head.root_street();
-    g_actual_compression = static_cast<i32>(head.compression_level);
+    g_actual_compression = head.level();
 }
 
 void load_archive(const std::string& path) {
@@ -64,15 +62,18 @@ void load_archive(const std::string& path) {
     ArchiveHead head = read_archive_head(in);
     LineFlattening flat;
     std::unique_ptr<Tree> tree = build_from_head(head, flat);
-    check_range_weights_for_level(*tree, static_cast<i32>(head.compression_level));
+    check_range_weights_for_level(*tree, head.level());
 
     // From here on the previous tree is gone, whatever happens.
     release_tree();
     g_tree_present = 0;
     g_ev_flag_from_file = 0;
     read_node_data(*tree, head, in);
+    // Bytes after the last section mean the archive was laid out otherwise
+    // than it was read: its values cannot be trusted.
+    require_end_of_file(in);
 
-    install_tree(std::move(tree));
+    install_reset_tree(std::move(tree), head.level());
     take_settings(head, flat);
     g_ev_flag_from_file = head.values_omitted ? 1 : 0;
     g_tree_present = 1;

@@ -86,6 +86,14 @@ u64 FileReader::bytes_left() const {
     return bytes_read < size_ ? size_ - bytes_read : 0;
 }
 
+bool FileReader::at_end() {
+    if (first_bytes_taken_ < first_bytes_.size()) return false;
+    const int next = std::fgetc(file_);
+    if (next == EOF) return true;
+    std::ungetc(next, file_);
+    return false;
+}
+
 void MemoryReader::read(void* buffer, u64 count) {
     if (count == 0) return;
     if (count > bytes_left()) {
@@ -99,6 +107,10 @@ void MemoryReader::read(void* buffer, u64 count) {
 
 void throw_short_read() {
     throw IOException(errno_text("can't read from file", 0));
+}
+
+void require_end_of_file(Reader& in) {
+    if (!in.at_end()) throw_invalid_file();
 }
 
 void require_bytes_left(const Reader& in, u64 bytes) {

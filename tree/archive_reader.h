@@ -45,6 +45,9 @@ public:
     virtual void read(void* buffer, u64 count) = 0;
     // Bytes not yet read; an upper bound when the source cannot tell.
     virtual u64 bytes_left() const = 0;
+    // Whether no byte follows; a source that cannot tell otherwise waits for
+    // the next byte or the end.
+    virtual bool at_end() = 0;
 
     u64 bytes_read = 0;
     // Archive format version; -1 until the head has been read.
@@ -66,6 +69,7 @@ public:
     // file errno is 0.
     void read(void* buffer, u64 count) override;
     u64 bytes_left() const override;
+    bool at_end() override;
 
 private:
     std::FILE* file_ = nullptr;
@@ -83,6 +87,7 @@ public:
     explicit MemoryReader(std::vector<u8> bytes) : bytes_(std::move(bytes)) {}
     void read(void* buffer, u64 count) override;
     u64 bytes_left() const override { return bytes_.size() - position_; }
+    bool at_end() override { return bytes_left() == 0; }
 
 private:
     std::vector<u8> bytes_;
@@ -117,6 +122,9 @@ inline f64 read_f64(Reader& in) {
 
 // The failure of a read past the end: "can't read from file (errno 0)".
 [[noreturn]] void throw_short_read();
+
+// Throws "invalid file" unless the source is at its end.
+void require_end_of_file(Reader& in);
 
 // Throws the short-read failure unless `bytes` more bytes can follow: a
 // length is checked before its buffer is allocated.

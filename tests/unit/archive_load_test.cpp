@@ -204,7 +204,6 @@ TEST_F(ArchiveLoad, RefusedHeadKeepsThePreviousState) {
     refused.push_back(with_u32(good, at.settings + 4, 1));         // forget level 1
     refused.push_back(with_u32(good, at.settings + 4, 2));         // below the river root
     refused.push_back(with_u32(good, at.settings + 4, 3));         // the river root's street
-    refused.push_back(with_u32(good, at.level, 7));                // level 7
     refused.push_back(with_u32(good, at.ranges + 4, 0x7FF80000));  // NaN weight
     refused.push_back(with_u32(good, at.lines + 40, 0x7FFFFFFF));  // children
     std::vector<u8> nan_key = good;
@@ -287,6 +286,27 @@ TEST_F(ArchiveLoad, RefusedNodeDataLeavesNoTreeAndTheOldSettings) {
     EXPECT_EQ(load_bytes(bytes).rfind("ERROR: load_tree can't read from file (errno ", 0), 0u);
     EXPECT_EQ(run_line("node_count"), "ERROR: node_count missing/incorrect tree\n");
     EXPECT_NE(counts, "");
+}
+
+// A level outside 0 to 4, as a later version may write, stores
+// uncompressed and is the level in use; bytes after the last section are
+// damage like any other: no tree.
+TEST_F(ArchiveLoad, LevelOutsideTheKnownOnesAndBytesAfterTheEnd) {
+    ArchiveLayout at;
+    const std::vector<u8> bytes = river_archive(5, &at);
+    const std::string strategy = run_line("show_strategy r:0");
+    EXPECT_EQ(load_bytes(with_u32(bytes, at.level, 7)), "load_tree ok!\n");
+    EXPECT_EQ(run_line("ai6_get_actual_compression"), "compression 7\n");
+    EXPECT_EQ(run_line("show_strategy r:0"), strategy);
+
+    for (const std::vector<u8>& tail : {std::vector<u8>{0}, std::vector<u8>(4096, 0xAB)}) {
+        std::vector<u8> longer = bytes;
+        longer.insert(longer.end(), tail.begin(), tail.end());
+        EXPECT_EQ(load_bytes(longer), "ERROR: load_tree invalid file\n");
+        EXPECT_EQ(run_line("is_tree_present"), "false\n");
+    }
+    EXPECT_EQ(load_bytes(bytes), "load_tree ok!\n");
+    EXPECT_EQ(run_line("ai6_get_actual_compression"), "compression 0\n");
 }
 
 TEST_F(ArchiveLoad, NegativeRegretIsRefused) {
@@ -473,6 +493,7 @@ public:
     explicit PipeReader(std::vector<u8> bytes) : bytes_(std::move(bytes)) {}
     void read(void* buffer, u64 count) override { bytes_.read(buffer, count); }
     u64 bytes_left() const override { return std::numeric_limits<u64>::max(); }
+    bool at_end() override { return bytes_.at_end(); }
 
 private:
     MemoryReader bytes_;

@@ -36,6 +36,14 @@ bool forgotten(const Tree& tree) {
     return tree.forget_level >= 0;
 }
 
+// A forgotten street has no stores after a load's reset, so its nodes have
+// no store records, whatever stores a query solved again for them.
+bool stores_written(const Tree& tree, const TreeNode& node, const ArchiveOptions& options) {
+    if (!forgotten(tree)) return true;
+    if (options.version >= 4) return false;
+    return options.stores_of_forgotten_streets || static_cast<i32>(node.street) < tree.forget_level;
+}
+
 bool records_written(const Tree& tree, const TreeNode& node, i32 v) {
     if (node.results.empty()) return false;
     return !(forgotten(tree) && static_cast<i32>(node.street) > tree.forget_level && v >= 3);
@@ -275,12 +283,11 @@ std::vector<u8> write_tree_archive(const ArchiveOptions& options, ArchiveLayout*
     out.u32v(static_cast<u32>(g_actual_compression));
     out.u32v(tree.iteration);
     at.node_part = out.bytes.size();
-    const bool stores = !(forgotten(tree) && v >= 4);
     for (TreeNode& node : tree.nodes) {
         if (records_written(tree, node, v)) {
             for (const NodeResultRecord& r : node.results) write_record(out, tree, r, v);
         }
-        if (!stores) continue;
+        if (!stores_written(tree, node, options)) continue;
         if (node.regrets) write_store(out, *node.regrets, v);
         if (node.strategy_sums) write_store(out, *node.strategy_sums, v);
     }

@@ -58,6 +58,9 @@ struct ArchiveOptions {
     // Codec ids of the result and strategy sections (version 4 on).
     u8 result_codec = 2;
     u8 strategy_codec = 2;
+    // Before version 4: also the stores that a forgotten street has again
+    // (splits solved for queries), where the reader expects none.
+    bool stores_of_forgotten_streets = false;
 };
 
 // Where the parts of a written archive begin.

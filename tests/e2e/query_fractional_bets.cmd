@@ -7,9 +7,7 @@ set_board Qs Jh 2h 8d 3c
 set_pot 0 0 100
 add_line 0 33.7 33.7
 add_line 0 0.1 0.1
-add_line 12.25 12.25
 build_tree
-show_children r:0
 show_children r:0:c
 show_node r:0:c:b33.7
 show_node r:0:c:b0.1

@@ -249,16 +249,26 @@ std::unique_ptr<Tree> build_game_tree(const GameSetup& setup, LineFlattening& fl
     return tree;
 }
 
-void reset_stores_or_fail(Tree& tree, i32 level) {
+namespace {
+
+// A level's storage modes as the reset takes them: regrets, strategy sums.
+struct LevelModes {
+    u32 pair[2];
+};
+
+LevelModes modes_of_level(i32 level) {
     const StoreModes modes = store_modes_of_level(level);
-    const u32 pair[2] = {modes.regrets, modes.strategy};
-    if (!reset_tree_stores(tree, pair)) throw_command_error("out of memory");
+    return {{modes.regrets, modes.strategy}};
+}
+
+}  // namespace
+
+void reset_stores_or_fail(Tree& tree, i32 level) {
+    if (!reset_tree_stores(tree, modes_of_level(level).pair)) throw_command_error("out of memory");
 }
 
 void set_level_parameters(const Tree& tree, i32 level) {
-    const StoreModes modes = store_modes_of_level(level);
-    const u32 pair[2] = {modes.regrets, modes.strategy};
-    set_solver_parameters(tree, pair);
+    set_solver_parameters(tree, modes_of_level(level).pair);
 }
 
 void install_reset_tree(std::unique_ptr<Tree> tree, i32 level) {

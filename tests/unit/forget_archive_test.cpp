@@ -12,7 +12,18 @@
 
 namespace {
 
-class ForgottenArchive : public ArchiveTest, public ::testing::WithParamInterface<i32> {};
+class ForgottenArchive : public ArchiveTest, public ::testing::WithParamInterface<i32> {
+protected:
+    // The spot solved for `iterations`, its rivers forgotten, and the split
+    // solves of the queries given a target they reach quickly.
+    static void solved_without_rivers(const ArchiveSpot& spot, bool isomorphism, i32 version,
+                                      int iterations) {
+        build_solved(spot, isomorphism, version, 0, iterations);
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_EQ(run_line("forget rivers"), "forget ok!\n");
+        ASSERT_EQ(run_line("set_recalc_accuracy 0 0 0.001"), "set_recalc_accuracy ok!\n");
+    }
+};
 
 TEST_P(ForgottenArchive, SplitsSolvedOnDemandAfterLoading) {
     build_solved(kFlopRiverSpot, true, GetParam(), 0, 70);
@@ -58,10 +69,8 @@ TEST_P(ForgottenArchive, SplitsSolvedOnDemandAfterLoading) {
 // none of their data: after loading, a query solves such a split again
 // rather than walk the stores it does not have.
 TEST_F(ForgottenArchive, SplitMarkedSolvedWithoutItsDataIsSolvedAgain) {
-    build_solved(kFlopRiverSpot, true, 5, 0, 70);
+    solved_without_rivers(kFlopRiverSpot, true, 5, 70);
     ASSERT_FALSE(HasFatalFailure());
-    ASSERT_EQ(run_line("forget rivers"), "forget ok!\n");
-    ASSERT_EQ(run_line("set_recalc_accuracy 0 0 0.001"), "set_recalc_accuracy ok!\n");
     const std::string river = "r:0:c:c:Qd:c:c:8s";
     const std::vector<std::string> values = output_lines(run_line("calc_ev OOP " + river));
     ASSERT_EQ(values.size(), 3u);
@@ -94,10 +103,8 @@ TEST_F(ForgottenArchive, SplitMarkedSolvedWithoutItsDataIsSolvedAgain) {
 // reader's tree has no stores there. Written with them, the archive holds
 // bytes the reader does not expect and is refused.
 TEST_F(ForgottenArchive, SplitsSolvedBeforeAVersion3Write) {
-    build_solved(kTurnSpot, false, 3, 0, 60);
+    solved_without_rivers(kTurnSpot, false, 3, 60);
     ASSERT_FALSE(HasFatalFailure());
-    ASSERT_EQ(run_line("forget rivers"), "forget ok!\n");
-    ASSERT_EQ(run_line("set_recalc_accuracy 0 0 0.001"), "set_recalc_accuracy ok!\n");
     const std::string river = "r:0:c:c:8d";
     const std::string strategy = run_line("show_strategy " + river);
     run_line("show_strategy r:0:b50:c:Ah");

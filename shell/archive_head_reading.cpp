@@ -42,7 +42,10 @@ void check_board(const ArchiveHead& head) {
 std::vector<f64> read_range(Reader& in) {
     std::vector<f64> range(kHandCount);
     in.read(range.data(), sizeof(f64) * range.size());
-    for (const f64 weight : range) require(is_finite(weight));
+    for (f64& weight : range) {
+        require(is_finite(weight) && weight >= 0.0);
+        weight += 0.0;
+    }
     return range;
 }
 
@@ -117,6 +120,9 @@ ArchiveHead read_archive_head(Reader& in) {
     check_board(head);
     for (f64& value : head.pot_args) value = read_f64(in);
     for (const f64 value : head.pot_args) require(is_finite(value));
+    // The first two values are kept as they are; the pot is what `set_pot`
+    // accepts.
+    require(head.pot_args[2] > 0.0);
     head.ranges[0] = read_range(in);
     head.ranges[1] = read_range(in);
     head.lines = std::make_unique<LineTreeNode>();

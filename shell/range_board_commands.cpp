@@ -64,10 +64,10 @@ void cmd_set_range(const Tokens& tokens) {
     int player = parse_player_name(tokens[1]);
     std::vector<f64> protocol_weights(kHandCount);
     for (int h = 0; h < kHandCount; ++h) {
-        protocol_weights[h] = read_f64(tokens[kFirstWeightToken + h]);
+        // A weight written -0 is the weight 0.
+        protocol_weights[h] = read_f64(tokens[kFirstWeightToken + h]) + 0.0;
     }
-    if (!range_weights_fit(protocol_weights))
-        throw_command_error("weight too large (at most 1e+12)");
+    if (const char* fault = range_weight_fault(protocol_weights)) throw_command_error(fault);
     std::vector<f64> weights(kHandCount);
     for (int c = 0; c < kHandCount; ++c) weights[c] = protocol_weights[g_combo_to_protocol[c]];
     g_ranges[player] = std::move(weights);
@@ -98,6 +98,7 @@ void cmd_set_pot(const Tokens& tokens) {
     i32 first = read_i32(tokens[1]);
     i32 second = read_i32(tokens[2]);
     i32 pot = read_i32(tokens[3]);
+    if (pot <= 0) throw_command_error("pot must be above 0");
     g_pot_args[0] = first;
     g_pot_args[1] = second;
     g_pot_args[2] = pot;

@@ -97,8 +97,8 @@ void check_range_consistency(const std::vector<f64> ranges[2], u64 flop_mask, i3
 // anything is built.
 void check_arithmetic_limits(const std::vector<f64> ranges[2], const LineFlattening& flat) {
     for (int player = 0; player < 2; ++player) {
-        if (!range_weights_fit(ranges[player])) {
-            throw_command_error("range weight too large (at most 1e+12)");
+        if (const char* fault = range_weight_fault(ranges[player])) {
+            throw_command_error(std::string("range ") + fault);
         }
     }
     for (const LineRecord& record : flat.records) {

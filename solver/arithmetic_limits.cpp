@@ -1,10 +1,9 @@
 #include "solver/arithmetic_limits.h"
 
-#include <cmath>
-
-bool range_weights_fit(std::span<const f64> weights) {
+const char* range_weight_fault(std::span<const f64> weights) {
     for (const f64 weight : weights) {
-        if (!(std::fabs(weight) <= kMaxRangeWeight)) return false;
+        if (weight < 0.0) return "weight below 0";
+        if (!(weight <= kMaxRangeWeight)) return "weight too large (at most 1e+12)";
     }
-    return true;
+    return nullptr;
 }

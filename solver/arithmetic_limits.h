@@ -18,7 +18,7 @@
 
 #include "platform/int_types.h"
 
-// Absolute value of a range weight.
+// A range weight; weights run from 0 up to this.
 inline constexpr f64 kMaxRangeWeight = 1e12;
 // An amount of a betting line (a total commitment).
 inline constexpr f64 kMaxLineAmount = 1e12;
@@ -29,7 +29,10 @@ inline constexpr f64 kMaxPayoffAmount = 2e12;
 // solver's later regret updates room.
 inline constexpr f64 kMaxStrategyValue = 1e30;
 
-// Whether every weight of a range is one that the solver's arithmetic
-// carries. The one test of range weights: `set_range` asks it of a new range
-// and `build_tree` of the ranges it builds from, whatever set them.
-bool range_weights_fit(std::span<const f64> weights);
+// What is wrong with the first weight of a range that the solver cannot take
+// ("weight below 0" or "weight too large (at most 1e+12)"), or nullptr when
+// every weight runs from 0 to kMaxRangeWeight. A negative weight would enter
+// both players' payoffs with the wrong sign. The one test of range weights:
+// `set_range` asks it of a new range and `build_tree` of the ranges it builds
+// from, whatever set them.
+const char* range_weight_fault(std::span<const f64> weights);

@@ -15,6 +15,7 @@
 // error code or draws a sanitizer report.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -55,6 +56,9 @@ private:
 };
 
 constexpr const char* kRanks = "23456789TJQKA";
+// Marker lines around a bound probe (see add_bound_probe).
+constexpr const char* kProbeBegin = "bound-probe";
+constexpr const char* kProbeEnd = "bound-probe-end";
 
 // What an argument slot of a command holds when it looks valid.
 enum class Slot {
@@ -263,6 +267,10 @@ private:
             lines.push_back(odd_line());
             return;
         }
+        if (roll < 7 && top_level) {
+            add_bound_probe(lines);
+            return;
+        }
         const CommandEntry& entry =
             g_command_table[random_.below(static_cast<u32>(g_command_table.size()))];
         const std::string word = entry.word;
@@ -270,6 +278,36 @@ private:
         if (word == "wait_for_solver") lines.push_back("stop");
         if (!top_level && (word == "go" || word == "set_threads")) return;
         lines.push_back(command_line(entry));
+    }
+
+    // A line whose numbers read well but lie outside what the program takes
+    // (a negative range weight, a pot of 0 or less), between two marker lines
+    // on the standard output the program started with. run_fuzz.sh reports
+    // an "ok!" between the markers.
+    void add_bound_probe(std::vector<std::string>& lines) {
+        lines.push_back("stdoutback");
+        lines.push_back(std::string("echo ") + kProbeBegin);
+        if (random_.chance(50)) {
+            const std::string pot =
+                random_.pick(std::vector<std::string>{"0", "-0", "-1", "-100", "-2147483648"});
+            lines.push_back("set_pot " + valid_token(Slot::small_int) + " " +
+                            valid_token(Slot::small_int) + " " + pot);
+        } else {
+            std::vector<std::string> weights = split_words(range_text(random_.between(2, 13)));
+            const std::string negative =
+                random_.pick(std::vector<std::string>{"-1", "-0.5", "-1e-300", "-1e12"});
+            // One hand's weight, or every hand's, below 0.
+            if (random_.chance(20)) {
+                for (std::string& weight : weights) weight = negative;
+            } else {
+                weights[random_.below(kHandCount)] = negative;
+            }
+            std::string line = std::string("set_range ") +
+                               random_.pick(std::vector<std::string>{"OOP", "IP", "hero"});
+            for (const std::string& weight : weights) line += " " + weight;
+            lines.push_back(line);
+        }
+        lines.push_back(std::string("echo ") + kProbeEnd);
     }
 
     // Comments, label lines, blanks, unbalanced quotes, unknown words and
@@ -391,7 +429,7 @@ private:
     std::string weight_token() {
         if (random_.chance(70)) return "0";
         if (random_.below(4000) == 0) return random_.chance(50) ? "1e12" : "2e12";
-        return random_.pick(std::vector<std::string>{"1", "0.5", "0.25", "1"});
+        return random_.pick(std::vector<std::string>{"1", "0.5", "0.25", "1", "-0"});
     }
 
     std::string probability_token() {
@@ -503,6 +541,17 @@ private:
     static const std::vector<std::string>& labels() {
         static const std::vector<std::string> names = {"done", "x", "LABEL:", "end"};
         return names;
+    }
+
+    static std::vector<std::string> split_words(const std::string& text) {
+        std::vector<std::string> words;
+        std::size_t at = 0;
+        while (at <= text.size()) {
+            const std::size_t space = std::min(text.find(' ', at), text.size());
+            words.push_back(text.substr(at, space - at));
+            at = space + 1;
+        }
+        return words;
     }
 
     static constexpr int kScripts = 4;

@@ -220,6 +220,37 @@ TEST_F(ArchiveLoad, RefusedHeadKeepsThePreviousState) {
     expect_same_answers(tree_answers(), before);
 }
 
+// A negative weight or a pot of 0 or less is what no command accepts: such
+// an archive is invalid. It is refused, like a weight above the limit, before
+// anything current changes. A weight stored as -0 is the weight 0.
+TEST_F(ArchiveLoad, NegativeWeightAndPotNotAboveZeroAreInvalid) {
+    ArchiveLayout at;
+    const std::vector<u8> good = river_archive(5, &at);
+    ASSERT_EQ(load_bytes(good), "load_tree ok!\n");
+    const TreeAnswers before = tree_answers();
+    const f64 pot = g_pot;
+    const std::vector<f64> oop = g_ranges[0];
+    const std::size_t zero =
+        static_cast<std::size_t>(std::find(oop.begin(), oop.end(), 0.0) - oop.begin());
+    ASSERT_LT(zero, oop.size());
+    // High words of little-endian doubles whose low word is 0.
+    const std::size_t weight_high = at.ranges + 8 * zero + 4;
+    const std::size_t pot_high = at.masks + 3 * 8 + 2 * 8 + 4;
+    for (const std::vector<u8>& bytes : {with_u32(good, weight_high, 0xBFF00000),  // -1
+                                         with_u32(good, pot_high, 0),              // 0
+                                         with_u32(good, pot_high, 0xC0590000)}) {  // -100
+        EXPECT_EQ(load_bytes(bytes), "ERROR: load_tree invalid file\n");
+    }
+    EXPECT_EQ(load_bytes(with_u32(good, weight_high, 0x42D00000)),  // 2^46
+              "ERROR: load_tree range weight too large (at most 1e+12)\n");
+    EXPECT_EQ(g_pot, pot);
+    EXPECT_EQ(g_ranges[0], oop);
+    expect_same_answers(tree_answers(), before);
+
+    ASSERT_EQ(load_bytes(with_u32(good, weight_high, 0x80000000)), "load_tree ok!\n");
+    EXPECT_FALSE(std::signbit(g_ranges[0][zero]));
+}
+
 // Forgetting the root's own street would leave a tree without a single store
 // and a split without a parent to take its reach from; queries on such a
 // load crashed.

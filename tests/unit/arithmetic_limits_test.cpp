@@ -51,17 +51,24 @@ protected:
     }
 };
 
-TEST_F(ArithmeticLimits, RangeWeightsBeyondTheLimitAreRefused) {
+TEST_F(ArithmeticLimits, RangeWeightsOutsideZeroToTheLimitAreRefused) {
     ASSERT_EQ(run_line("set_range OOP " + weighted_range("AK", "1e12")), "set_range ok!\n");
     const std::vector<f64> kept = g_ranges[0];
-    for (const char* weight : {"1.000001e12", "-2e12", "1e30", "1e300"}) {
+    for (const char* weight : {"1.000001e12", "1e30", "1e300"}) {
         EXPECT_EQ(run_line("set_range OOP " + weighted_range("AK", weight)),
                   "ERROR: set_range weight too large (at most 1e+12)\n")
             << weight;
     }
+    for (const char* weight : {"-1", "-2e12", "-1e-300"}) {
+        EXPECT_EQ(run_line("set_range OOP " + weighted_range("AK", weight)),
+                  "ERROR: set_range weight below 0\n")
+            << weight;
+    }
     EXPECT_EQ(g_ranges[0], kept);
-    EXPECT_TRUE(range_weights_fit(std::vector<f64>{0.0, 1.0, -kMaxRangeWeight, kMaxRangeWeight}));
-    EXPECT_FALSE(range_weights_fit(std::vector<f64>{0.5, std::nextafter(kMaxRangeWeight, 2e12)}));
+    EXPECT_EQ(range_weight_fault(std::vector<f64>{0.0, -0.0, 1.0, kMaxRangeWeight}), nullptr);
+    EXPECT_STREQ(range_weight_fault(std::vector<f64>{0.5, std::nextafter(kMaxRangeWeight, 2e12)}),
+                 "weight too large (at most 1e+12)");
+    EXPECT_STREQ(range_weight_fault(std::vector<f64>{-0.25, 2e12}), "weight below 0");
 }
 
 TEST_F(ArithmeticLimits, LineAmountsBeyondTheLimitAreRefused) {
